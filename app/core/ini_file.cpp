@@ -170,15 +170,47 @@ IniWriteError::IniWriteError(const std::string& path)
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
+std::vector<std::string> IniFile::Load() const { return batch_ ? *batch_ : ReadLines(path_); }
+
+void IniFile::Change(const std::function<void(std::vector<std::string>&)>& edit) {
+  if (batch_) {
+    edit(*batch_);
+    return;
+  }
+  FolderLock lock(DirectoryOf(path_));
+  std::vector<std::string> lines = ReadLines(path_);
+  edit(lines);
+  WriteLines(path_, lines);
+}
+
+void IniFile::Batch(const std::function<void()>& changes) {
+  if (batch_) {  // already inside a batch: one write at the end of the outer one
+    changes();
+    return;
+  }
+  FolderLock lock(DirectoryOf(path_));
+  batch_ = ReadLines(path_);
+  const auto before = *batch_;
+  try {
+    changes();
+  } catch (...) {
+    batch_.reset();
+    throw;
+  }
+  std::vector<std::string> lines = std::move(*batch_);
+  batch_.reset();
+  if (lines != before) WriteLines(path_, lines);
+}
+
 std::string IniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const {
-  auto v = Lookup(ReadLines(path_), section, key);
+  auto v = Lookup(Load(), section, key);
   if (!v) return def;
   if (v->size() > kMaxText) v->resize(kMaxText);
   return *v;
 }
 
 int32_t IniFile::ReadInteger(const std::string& section, const std::string& key, int32_t def) const {
-  auto v = Lookup(ReadLines(path_), section, key);
+  auto v = Lookup(Load(), section, key);
   if (!v) return def;
   std::string_view t = Trim(*v);
   if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
@@ -187,10 +219,14 @@ int32_t IniFile::ReadInteger(const std::string& section, const std::string& key,
     uint32_t value = 0;
     for (char c : t) {
       int d;
-      if (c >= '0' && c <= '9') d = c - '0';
-      else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-      else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-      else return def;
+      if (c >= '0' && c <= '9')
+        d = c - '0';
+      else if (c >= 'a' && c <= 'f')
+        d = c - 'a' + 10;
+      else if (c >= 'A' && c <= 'F')
+        d = c - 'A' + 10;
+      else
+        return def;
       value = value * 16 + static_cast<uint32_t>(d);
     }
     return static_cast<int32_t>(value);
@@ -216,31 +252,30 @@ bool IniFile::ReadBool(const std::string& section, const std::string& key, bool 
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-  FolderLock lock(DirectoryOf(path_));
-  std::vector<std::string> lines = ReadLines(path_);
-  const std::string line = key + "=" + OneLine(value);
-  size_t h = FindSection(lines, section);
-  if (h == lines.size()) {
-    lines.push_back("[" + section + "]");
-    lines.push_back(line);
-  } else {
-    size_t end = SectionEnd(lines, h);
-    size_t found = end;
-    for (size_t i = h + 1; i < end; ++i)
-      if (auto kv = KeyOf(lines[i]); kv && SameText(kv->key, key)) {
-        found = i;
-        break;
-      }
-    if (found != end) {
-      lines[found] = KeyOf(lines[found])->key + "=" + OneLine(value);  // keeps the key's own spelling
+  Change([&](std::vector<std::string>& lines) {
+    const std::string line = key + "=" + OneLine(value);
+    size_t h = FindSection(lines, section);
+    if (h == lines.size()) {
+      lines.push_back("[" + section + "]");
+      lines.push_back(line);
     } else {
-      // New keys go after the section's last non-blank line, not after the blank line before the next section.
-      size_t at = end;
-      while (at > h + 1 && Trim(lines[at - 1]).empty()) --at;
-      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
+      size_t end = SectionEnd(lines, h);
+      size_t found = end;
+      for (size_t i = h + 1; i < end; ++i)
+        if (auto kv = KeyOf(lines[i]); kv && SameText(kv->key, key)) {
+          found = i;
+          break;
+        }
+      if (found != end) {
+        lines[found] = KeyOf(lines[found])->key + "=" + OneLine(value);  // keeps the key's own spelling
+      } else {
+        // New keys go after the section's last non-blank line, not after the blank line before the next section.
+        size_t at = end;
+        while (at > h + 1 && Trim(lines[at - 1]).empty()) --at;
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
+      }
     }
-  }
-  WriteLines(path_, lines);
+  });
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
@@ -253,7 +288,7 @@ void IniFile::WriteBool(const std::string& section, const std::string& key, bool
 
 std::vector<std::string> IniFile::ReadSections() const {
   std::vector<std::string> names;
-  for (const auto& l : ReadLines(path_)) {
+  for (const auto& l : Load()) {
     auto name = SectionOf(l);
     if (!name) continue;
     bool seen = false;
@@ -265,7 +300,7 @@ std::vector<std::string> IniFile::ReadSections() const {
 
 std::vector<std::string> IniFile::ReadSection(const std::string& section) const {
   std::vector<std::string> keys;
-  const auto lines = ReadLines(path_);
+  const auto lines = Load();
   size_t h = FindSection(lines, section);
   if (h == lines.size()) return keys;
   for (size_t i = h + 1, end = SectionEnd(lines, h); i < end; ++i) {
@@ -279,21 +314,18 @@ std::vector<std::string> IniFile::ReadSection(const std::string& section) const 
 }
 
 bool IniFile::SectionExists(const std::string& section) const {
-  const auto lines = ReadLines(path_);
+  const auto lines = Load();
   return FindSection(lines, section) != lines.size();
 }
 
 void IniFile::EraseSection(const std::string& section) {
-  FolderLock lock(DirectoryOf(path_));
-  std::vector<std::string> lines = ReadLines(path_);
-  bool changed = false;
-  // Every copy of the section goes, so a hand-made duplicate cannot resurface.
-  for (size_t h = FindSection(lines, section); h != lines.size(); h = FindSection(lines, section)) {
-    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(h),
-                lines.begin() + static_cast<std::ptrdiff_t>(SectionEnd(lines, h)));
-    changed = true;
-  }
-  if (changed) WriteLines(path_, lines);
+  if (!SectionExists(section)) return;  // nothing to write, and no file created
+  Change([&](std::vector<std::string>& lines) {
+    // Every copy of the section goes, so a hand-made duplicate cannot resurface.
+    for (size_t h = FindSection(lines, section); h != lines.size(); h = FindSection(lines, section))
+      lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(h),
+                  lines.begin() + static_cast<std::ptrdiff_t>(SectionEnd(lines, h)));
+  });
 }
 
 std::string EncodeMultiLine(const std::string& text) {

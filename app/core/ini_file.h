@@ -7,6 +7,8 @@
 // so a crash never leaves half a file and a second process writing the same file loses nothing.
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -41,8 +43,17 @@ class IniFile {
   bool SectionExists(const std::string& section) const;
   void EraseSection(const std::string& section);
 
+  // Runs `changes` (reads and writes through this object) as one write of the file: a crash or
+  // another process sees the file either before all of them or after all of them. If `changes`
+  // throws, nothing is written.
+  void Batch(const std::function<void()>& changes);
+
  private:
+  std::vector<std::string> Load() const;
+  void Change(const std::function<void(std::vector<std::string>&)>& edit);
+
   std::string path_;
+  std::optional<std::vector<std::string>> batch_;
 };
 
 // "¶¶" stands for CR LF in multi-line values.

@@ -138,6 +138,27 @@ TEST(IniFile, FileIsPrivateAndWriteFailureIsReported) {
   }
 }
 
+TEST(IniFile, BatchWritesOnceAndNothingWhenItFails) {
+  TempDir dir;
+  const std::string path = dir.File("Mobrelle.ini");
+  WriteFileBytes(path, "[A]\r\nx=1\r\n");
+  IniFile ini(path);
+  ini.Batch([&] {
+    ini.EraseSection("A");
+    ini.WriteString("B", "y", "2");
+    EXPECT_EQ(ini.ReadString("B", "y", ""), "2");  // the batch sees its own changes
+    EXPECT_EQ(ReadFileBytes(path), "[A]\r\nx=1\r\n");  // the file does not, yet
+  });
+  EXPECT_EQ(ReadFileBytes(path), "[B]\r\ny=2\r\n");
+  EXPECT_THROW(ini.Batch([&] {
+    ini.WriteString("C", "z", "3");
+    throw std::runtime_error("stop");
+  }),
+               std::runtime_error);
+  EXPECT_EQ(ReadFileBytes(path), "[B]\r\ny=2\r\n");
+  EXPECT_FALSE(ini.SectionExists("C"));
+}
+
 TEST(IniFile, MultiLineTextsUsePilcrowPairs) {
   EXPECT_EQ(EncodeMultiLine("a\r\nb\r\n"), "a\xB6\xB6" "b\xB6\xB6");
   EXPECT_EQ(DecodeMultiLine("a\xB6\xB6" "b\xB6"), "a\r\nb\xB6");
