@@ -61,6 +61,8 @@ constexpr TextEntry kTexts[] = {
     {1103, QT_TRANSLATE_NOOP("Texts", "Démarrer avec les filtres par défaut ?")},
     {1109, QT_TRANSLATE_NOOP("Texts", "Vérification de la version")},
     {1110, QT_TRANSLATE_NOOP("Texts", " - Désactivé")},
+    {1111, QT_TRANSLATE_NOOP("Texts", "Opération impossible pendant l'interrogation de cette boîte")},
+    {1112, QT_TRANSLATE_NOOP("Texts", "Ce nom est réservé aux réglages de Mobrelle : choisissez-en un autre")},
     {1547, QT_TRANSLATE_NOOP("Texts", "Supprimer DEFINITIVEMENT %d message du serveur ?")},
     {1548, QT_TRANSLATE_NOOP("Texts", "Supprimer DEFINITIVEMENT %d messages des serveurs ?")},
     {1592, QT_TRANSLATE_NOOP("Texts", "%d boîte aux lettres")},

@@ -1,0 +1,105 @@
+// Program entry: one instance per program folder, the main window, the deferred start-up, the loop.
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <string>
+
+#include "app/core/ini_file.h"
+#include "app/core/main_settings.h"
+#include "app/program_folder.h"
+#include "app/single_instance.h"
+#include "app/termination_signals.h"
+#include "ui/main_window/tform1.h"
+
+namespace {
+
+struct CommandLine {
+  QString home;
+  std::optional<std::string> firstArgument;  // the first argument that is not one of the options below
+  bool help = false;
+  bool version = false;
+  std::string error;
+};
+
+CommandLine Parse(int argc, char** argv) {
+  CommandLine cl;
+  for (int i = 1; i < argc; ++i) {
+    const char* a = argv[i];
+    if (std::strcmp(a, "--home") == 0) {
+      if (i + 1 >= argc) {
+        cl.error = "--home needs a folder";
+        return cl;
+      }
+      cl.home = QString::fromLocal8Bit(argv[++i]);
+    } else if (std::strncmp(a, "--home=", 7) == 0) {
+      cl.home = QString::fromLocal8Bit(a + 7);
+    } else if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
+      cl.help = true;
+    } else if (std::strcmp(a, "--version") == 0) {
+      cl.version = true;
+    } else if (!cl.firstArgument) {
+      cl.firstArgument = a;
+    }
+  }
+  return cl;
+}
+
+const char kUsage[] =
+    "Usage: mobrelle [--home DIR] [icon]\n"
+    "Watches POP3 mailboxes from the notification area and filters spam on the servers.\n"
+    "  --home DIR   keep the configuration, filter and history files in DIR\n"
+    "  icon         (first argument, any letter case) start hidden in the notification area\n"
+    "  --version    print the version and exit\n"
+    "  --help       print this help and exit\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const CommandLine cl = Parse(argc, argv);
+  if (!cl.error.empty()) {
+    std::fprintf(stderr, "mobrelle: %s\n%s", cl.error.c_str(), kUsage);
+    return 2;
+  }
+  if (cl.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (cl.version) {
+    std::printf("%s\n", mobrelle::kVersionString);
+    return 0;
+  }
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Mobrelle");
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  const QString folder = mobrelle::ResolveProgramFolder(cl.home, QApplication::applicationDirPath());
+  mobrelle::ProgramFolder::Set(folder);
+  QDir::setCurrent(folder);  // the program's files are bare names in its folder
+
+  const bool several = mobrelle::ReadSeveralInstances(mobrelle::IniFile(mobrelle::ProgramFolder::IniPath()));
+  mobrelle::SingleInstance instance(folder);
+  if (!several && !instance.Acquire()) return 0;  // the running instance has been told
+
+  try {
+    mobrelle::TerminationSignals termination;
+    mobrelle::TForm1 form({mobrelle::ProgramFolder::IniPath(), QFile::encodeName(folder).toStdString(),
+                           cl.firstArgument});
+    if (!form.FormCreate()) return 0;
+    QObject::connect(&instance, &mobrelle::SingleInstance::requestReceived, &form, &mobrelle::TForm1::HandleRequest);
+    QObject::connect(&termination, &mobrelle::TerminationSignals::terminationRequested, &form,
+                     &mobrelle::TForm1::Quitter1Click);
+    form.show();
+    QMetaObject::invokeMethod(
+        &form, [&form] { form.HandleRequest(mobrelle::kRequestDeferredStartup); }, Qt::QueuedConnection);
+    return app.exec();
+  } catch (const std::exception& e) {
+    QMessageBox::critical(nullptr, "Mobrelle", QString::fromLocal8Bit(e.what()));
+    return 1;
+  }
+}

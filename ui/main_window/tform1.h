@@ -1,0 +1,91 @@
+#pragma once
+// The main window: the watched mailboxes, the status bar with the event log, and the tray icon.
+// It runs the start-up sequence and the shutdown, and answers the requests of a second start.
+
+#include <QMainWindow>
+#include <QMenu>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/app_core.h"
+#include "ui/main_window/startup_hooks.h"
+
+namespace Ui {
+class TForm1;
+}
+
+namespace mobrelle {
+
+class StatusBarView;
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  struct Options {
+    std::string IniPath;
+    std::string ProgramFolder;
+    std::optional<std::string> FirstArgument;  // the first command-line argument, if any
+  };
+
+  explicit TForm1(Options options, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // The main window creation. False when the start-up password was refused: the program ends
+  // without loading or saving anything.
+  bool FormCreate();
+
+  AppCore& Core() { return *core_; }
+  StartupHooks& Hooks() { return hooks_; }
+  StatusLog& Log() { return core_->Log; }
+  void ShowStatus(int index, const std::string& text) { core_->Log.ShowStatus(index, text); }
+
+  // A request from a second start of the program (0: started again; 1: the deferred start-up).
+  void HandleRequest(int wParam);
+  void DeferredStartup();
+  // Closes the program the way "Quitter" does.
+  void Quitter1Click();
+  void Restaurer1Click();
+  void Rduire1Click();
+  // Saves what is saved at exit (unless Shift is held) and stops every check from starting.
+  void CloseDown();
+
+  bool StartTimerRunning() const { return startTimer_ != nullptr; }
+  QSystemTrayIcon* TrayIcon() const { return tray_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void FStartTimer();
+  void LoadSettings();
+  void SaveSettings();
+  void Dsactiver1Click();
+  void ApplyListColour();
+  void UpdateMailboxGroupCaption();
+  bool TrayUsable() const;
+
+  Options options_;
+  std::unique_ptr<Ui::TForm1> ui_;
+  std::unique_ptr<AppCore> core_;
+  StartupHooks hooks_;
+  StatusBarView* statusBar_ = nullptr;
+  QSystemTrayIcon* tray_ = nullptr;
+  QMenu* popupMenuTray_ = nullptr;
+  QMenu* popupMenu2_ = nullptr;
+  QPointer<QTimer> startTimer_;
+  bool created_ = false;
+  bool deferredDone_ = false;
+  bool closeDownDone_ = false;
+  bool closingForReal_ = false;
+};
+
+// The list background of a stored colour: a system colour when its top bit is set, else 0x00BBGGRR.
+QColor ListColour(int32_t stored, const QPalette& palette);
+
+}  // namespace mobrelle
