@@ -33,3 +33,28 @@ function(mobrelle_qt_library name)
   set_target_properties(${name} PROPERTIES AUTOMOC ON AUTOUIC ON)
   mobrelle_warnings(${name})
 endfunction()
+
+# Adds every subfolder of the current folder that has a CMakeLists.txt, except the parts listed in
+# MOBRELLE_SKIP_PARTS (left out of a local build while they are being written).
+function(mobrelle_add_subfolders)
+  file(GLOB entries LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(dir ${entries})
+    get_filename_component(name ${dir} NAME)
+    if(IS_DIRECTORY ${dir} AND EXISTS ${dir}/CMakeLists.txt AND NOT name IN_LIST MOBRELLE_SKIP_PARTS)
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()
+
+# A subsystem: an interface target `name` gathering the libraries mobrelle_<part> of the listed
+# parts that exist (each a subfolder with a CMakeLists.txt defining that library).
+function(mobrelle_subsystem name)
+  add_library(${name} INTERFACE)
+  target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+  foreach(part ${ARGN})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${part}/CMakeLists.txt AND NOT part IN_LIST MOBRELLE_SKIP_PARTS)
+      add_subdirectory(${part})
+      target_link_libraries(${name} INTERFACE mobrelle_${part})
+    endif()
+  endforeach()
+endfunction()
