@@ -30,6 +30,8 @@ std::vector<std::string> Step(LineClient& c, const std::string& line) {
 }
 
 TEST(PostfixServerTest, KnownRecipientsOnly) {
+  // Not a missing server: Postfix cannot run at all without root, so as a normal user this is known.
+  if (!RunningAsRealRoot()) GTEST_SKIP() << "Postfix runs only as root of the machine";
   PostfixServer server;
   server.AddMailbox("alice@example.test");
   ASSERT_TRUE(server.Start());

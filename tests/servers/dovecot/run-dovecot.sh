@@ -47,6 +47,11 @@ as_root=no
 if [ "$(id -u)" = 0 ] && awk '$1 == 0 && $3 > 65534 { ok = 1 } END { exit !ok }' /proc/self/uid_map; then
   as_root=yes
 fi
+# Root of a user namespace ("unshare -r") can do neither: Dovecot refuses mail as uid 0 and may not
+# call setgroups there.
+if [ "$(id -u)" = 0 ] && [ $as_root = no ]; then
+  die "cannot run as root of a user namespace: run as real root, or map back to your own user inside it (unshare -U --map-user=UID --map-group=GID)"
+fi
 me_uid=$(id -u) me_gid=$(id -g) me_name=$(id -un)
 
 mkdir -p "$dir/run" "$dir/state" "$dir/log" "$dir/home" "$dir/ssl"
