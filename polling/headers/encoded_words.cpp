@@ -201,7 +201,12 @@ std::string DecodeEncodedWords(std::string_view text) {
     if (end == npos) continue;  // the rest is read as plain text
     const std::string_view encoded = std::string_view(t).substr(p, end - p);
     if (letter == 'B') {
-      if (encoded.size() % 4 != 0) return t.substr(p);
+      if (encoded.size() % 4 != 0) {
+        // A broken word stays as it is written; the text around it must not be lost.
+        out.Literal(std::string_view(t).substr(start, end + 2 - start));
+        p = end + 2;
+        continue;
+      }
       out.Word(CharsetOf(charset), DecodeBase64(encoded));
     } else if (letter == 'Q') {
       out.Word(CharsetOf(charset), DecodeQ(encoded));

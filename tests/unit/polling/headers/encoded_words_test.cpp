@@ -36,9 +36,11 @@ TEST(EncodedWords, DecodingJoiningAndSpaces) {
   for (const auto& c : cases) EXPECT_EQ(DecodeEncodedWords(c.text), c.decoded) << c.text;
 }
 
-TEST(EncodedWords, Base64OfWrongLengthGivesTheTextNotYetConsumed) {
-  EXPECT_EQ(DecodeEncodedWords("=?iso-8859-1?B?SGVsbG8?="), "SGVsbG8?=");
-  EXPECT_EQ(DecodeEncodedWords("Re: =?x?B?abc?= more"), "abc?= more");
+// A Base64 word of the wrong length stays as written, and the text around it is kept.
+TEST(EncodedWords, Base64OfWrongLengthStaysAsWritten) {
+  EXPECT_EQ(DecodeEncodedWords("=?iso-8859-1?B?SGVsbG8?="), "=?ISO-8859-1?B?SGVsbG8?=");
+  EXPECT_EQ(DecodeEncodedWords("Re: =?x?B?abc?= more"), "Re: =?X?B?abc?= more");
+  EXPECT_EQ(DecodeEncodedWords("=?x?B?abc?= =?x?B?YWJj?="), "=?X?B?abc?=abc");
 }
 
 TEST(EncodedWords, CharsetsAreConvertedToTheProgramsCodePage) {
