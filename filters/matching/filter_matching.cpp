@@ -1,0 +1,144 @@
+#include "filters/matching/filter_matching.h"
+
+#include "app/core/cp1252.h"
+#include "app/core/main_settings.h"
+
+namespace mobrelle {
+
+namespace {
+
+unsigned char Low(char c) { return Cp1252Lower(static_cast<unsigned char>(c)); }
+
+bool Contains(std::string_view set, unsigned char c) {
+  return set.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+// Exact match: '*' stands for one character or more. Once the text after a '*' has matched up to
+// the next '*', that part is kept for good; users write their filters knowing this.
+bool MatchExact(std::string_view p, std::string_view t, const MatchSettings& s) {
+  std::size_t P = 0, T = 0;
+  const std::size_t pn = p.size(), tn = t.size();
+  if (tn == 0) return false;
+  while (true) {
+    if (P < pn && p[P] != '*' && CharMatch(p[P], t[T], s)) {
+      ++P;
+      ++T;
+      if (T == tn) return P == pn;
+      continue;
+    }
+    if (P == pn || p[P] != '*') return false;
+    if (P + 1 == pn) return true;
+    ++T;
+    if (T == tn) return false;
+    std::size_t k = T;
+    while (k < tn && !CharMatch(p[P + 1], t[k], s)) ++k;
+    if (k == tn) continue;
+    std::size_t pp = P + 2, tt = k + 1;
+    while (pp < pn && p[pp] != '*' && tt < tn && CharMatch(p[pp], t[tt], s)) {
+      ++pp;
+      ++tt;
+    }
+    if (pp == pn) {
+      if (tt == tn) return true;
+      continue;
+    }
+    if (tt == tn) return false;
+    if (p[pp] != '*') continue;
+    if (pp + 1 == pn) return true;
+    P = pp;
+    T = tt;
+  }
+}
+
+bool MatchPartial(std::string_view f, std::string_view x, bool wholeWord, const MatchSettings& s) {
+  const std::size_t m = f.size(), n = x.size();
+  for (std::size_t st = 0; st < n; ++st) {
+    if (wholeWord && st > 0 && Contains(s.AlphaNum, static_cast<unsigned char>(x[st - 1]))) continue;
+    std::size_t j = 0;
+    bool mismatch = false;
+    for (; j < m; ++j) {
+      const std::size_t i = st + j;
+      if (i >= n) return false;
+      if (!CharMatch(f[j], x[i], s)) {
+        if (i == n - 1) return false;
+        mismatch = true;
+        break;
+      }
+    }
+    if (mismatch) continue;
+    if (wholeWord && st + m < n && Contains(s.AlphaNum, static_cast<unsigned char>(x[st + m])))
+      return false;
+    return true;
+  }
+  return false;
+}
+
+bool HasRealWord(const std::vector<std::string_view>& words) {
+  for (auto w : words)
+    if (!w.empty()) return true;
+  return false;
+}
+
+}  // namespace
+
+MatchSettings MakeMatchSettings(std::string_view consonants, std::string_view alphaNum,
+                                CustomJokers jokers) {
+  MatchSettings s;
+  s.Consonants = consonants.empty() ? std::string(kDefaultConsonants) : LowerCase(consonants);
+  s.AlphaNum = alphaNum.empty() ? std::string(kDefaultAlphaNum) : LowerCase(alphaNum);
+  s.Jokers = std::move(jokers);
+  return s;
+}
+
+bool CharMatch(char pc, char tc, const MatchSettings& s) {
+  const unsigned char p = Low(pc), t = Low(tc);
+  if (p == 0xB5) return Contains(s.Consonants, t);
+  if (p == '#') return t >= '0' && t <= '9';
+  if (!s.Jokers.List.empty()) {
+    const std::size_t j = s.Jokers.Characters.find(static_cast<char>(p));
+    if (j != std::string::npos && j < s.Jokers.List.size()) return Contains(s.Jokers.List[j].Chars, t);
+  }
+  return p == t || p == '?';
+}
+
+bool MatchFilter(std::string_view filter, std::string_view text, const MatchSettings& s) {
+  if (filter.empty() || text.empty()) return false;
+  if (filter[0] == kPartialMarker) return MatchPartial(filter.substr(1), text, false, s);
+  if (filter[0] == kWholeWordMarker) return MatchPartial(filter.substr(1), text, true, s);
+  return MatchExact(filter, text, s);
+}
+
+std::vector<std::string_view> SplitFilterWords(std::string_view filter) {
+  std::vector<std::string_view> words;
+  if (filter.empty()) return words;
+  std::string_view rest = filter.substr(1);
+  std::size_t sp;
+  while ((sp = rest.find(' ')) != std::string_view::npos) {
+    words.push_back(rest.substr(0, sp));
+    rest.remove_prefix(sp + 1);
+  }
+  if (rest.size() >= 2) words.push_back(rest);
+  return words;
+}
+
+bool MatchWords(std::string_view filter, std::string_view text) {
+  const auto words = SplitFilterWords(filter);
+  // Words made only of spaces would be found in every subject.
+  if (words.size() < 2 || !HasRealWord(words)) return false;
+  const std::string low = LowerCase(text);
+  for (auto w : words)
+    if (low.find(w) == std::string::npos) return false;
+  return true;
+}
+
+int ActionRank(char action) {
+  switch (static_cast<char>(action | 0x20)) {
+    case ' ': return -1;
+    case 'g': return 0;
+    case 'd': return 1;
+    case 'r': return 2;
+    default: return 3;
+  }
+}
+
+}  // namespace mobrelle
