@@ -161,6 +161,8 @@ bool ParseFilterFile(std::string_view content, bool recipientList, FilterList& l
     if (FilterEntryFromFields(SplitListLine(piece, columns), recipientList, e)) corrected = true;
     list.Entries.push_back(std::move(e));
   });
+  // Old versions' codes are renamed without counting as a correction.
+  FixOldAvant(list);
   if (corrected) list.Modified = true;
   return corrected;
 }

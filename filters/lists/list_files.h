@@ -34,7 +34,8 @@ bool FilterEntryFromFields(const std::vector<std::string>& fields, bool recipien
 std::string FilterEntryLine(const FilterEntry& entry, bool recipientList);
 std::string HistoryEntryLine(const HistoryEntry& entry);
 
-// Reads one file's content into a list (the list is not cleared). Returns whether it was corrected.
+// Reads one file's content into a list (the list is not cleared), renaming the old codes "D" and
+// "m" of the action. Returns whether it was corrected (which sets the modified flag).
 bool ParseFilterFile(std::string_view content, bool recipientList, FilterList& list);
 void ParseHistoryFile(std::string_view content, HistoryList& list);
 
