@@ -32,18 +32,25 @@ bool MatchExact(std::string_view p, std::string_view t, const MatchSettings& s) 
     if (T == tn) return false;
     std::size_t k = T;
     while (k < tn && !CharMatch(p[P + 1], t[k], s)) ++k;
-    if (k == tn) continue;
+    // Retrying one character further finds no later start either: the text runs out.
+    if (k == tn) return false;
     std::size_t pp = P + 2, tt = k + 1;
     while (pp < pn && p[pp] != '*' && tt < tn && CharMatch(p[pp], t[tt], s)) {
       ++pp;
       ++tt;
     }
+    // A retry from a position up to k would find this same start again and fail the same way,
+    // so the next try begins just after it.
     if (pp == pn) {
       if (tt == tn) return true;
+      T = k;
       continue;
     }
     if (tt == tn) return false;
-    if (p[pp] != '*') continue;
+    if (p[pp] != '*') {
+      T = k;
+      continue;
+    }
     if (pp + 1 == pn) return true;
     P = pp;
     T = tt;
