@@ -60,7 +60,10 @@ std::string BaseName(const std::string& path) {
 }  // namespace
 
 bool LooksLikeZipArchive(const std::string& data) {
-  if (data.compare(0, 2, "PK") == 0) return true;
+  // A local header, an empty archive's end record, a spanning marker: any record signature.
+  if (data.size() >= 4 && data.compare(0, 2, "PK") == 0 &&
+      ((data[2] >= 1 && data[2] <= 8) || data.compare(2, 2, "00") == 0))
+    return true;
   if (StartsLikeMessage(data)) return false;
   // An archive behind other bytes (a self-extracting program): its end record says so.
   try {

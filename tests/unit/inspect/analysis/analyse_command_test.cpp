@@ -59,6 +59,15 @@ TEST(AnalyseCommand, ArchivesAreRecognisedByContent) {
   EXPECT_EQ(broken.err, "Impossible de d\xC3\xA9zipper 'broken.zip'\n");
 }
 
+TEST(AnalyseCommand, WhatLooksLikeAnArchive) {
+  EXPECT_TRUE(LooksLikeZipArchive(std::string("PK\x05\x06", 4) + std::string(18, '\0')));
+  EXPECT_TRUE(LooksLikeZipArchive("PK00PK\x03\x04"));
+  EXPECT_TRUE(LooksLikeZipArchive(test::Fixture("zip", "iz-prefixed.zip")));
+  EXPECT_FALSE(LooksLikeZipArchive("PKCS#7 notes\n"));
+  EXPECT_FALSE(LooksLikeZipArchive(test::Fixture("zip", "invalid-zip.zip")));
+  EXPECT_FALSE(LooksLikeZipArchive(test::Fixture("mail", "msg_07.txt")));
+}
+
 TEST(AnalyseCommand, FieldsCannotBreakTheRows) {
   const Outcome r = AnalyseBytes("t.eml", test::MessageWithAttachment("\"=?utf-8?q?a=09b=0Ac?=\"", "data", "text/plain"));
   EXPECT_EQ(r.out, "1\ttext/plain\t\t\t15\n2\ttext/plain\tattachment\ta b c\t4\n");
