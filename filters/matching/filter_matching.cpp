@@ -7,7 +7,23 @@ namespace mobrelle {
 
 namespace {
 
-unsigned char Low(char c) { return Cp1252Lower(static_cast<unsigned char>(c)); }
+// The lower-case table copied once, so that the comparison loops do not call out for every byte.
+struct LowerTable {
+  unsigned char map[256];
+  LowerTable() {
+    for (int c = 0; c < 256; ++c) map[c] = Cp1252Lower(static_cast<unsigned char>(c));
+  }
+};
+const LowerTable kLower;
+
+inline unsigned char Low(char c) { return kLower.map[static_cast<unsigned char>(c)]; }
+
+// CharMatch, with ordinary pattern bytes compared on the spot.
+inline bool Same(char p, char t, const MatchSettings& s) {
+  const unsigned char pl = Low(p);
+  if (!s.JokerSet[pl]) return pl == Low(t);
+  return CharMatch(p, t, s);
+}
 
 bool Contains(std::string_view set, unsigned char c) {
   return set.find(static_cast<char>(c)) != std::string_view::npos;
@@ -20,7 +36,7 @@ bool MatchExact(std::string_view p, std::string_view t, const MatchSettings& s) 
   const std::size_t pn = p.size(), tn = t.size();
   if (tn == 0) return false;
   while (true) {
-    if (P < pn && p[P] != '*' && CharMatch(p[P], t[T], s)) {
+    if (P < pn && p[P] != '*' && Same(p[P], t[T], s)) {
       ++P;
       ++T;
       if (T == tn) return P == pn;
@@ -31,11 +47,11 @@ bool MatchExact(std::string_view p, std::string_view t, const MatchSettings& s) 
     ++T;
     if (T == tn) return false;
     std::size_t k = T;
-    while (k < tn && !CharMatch(p[P + 1], t[k], s)) ++k;
+    while (k < tn && !Same(p[P + 1], t[k], s)) ++k;
     // Retrying one character further finds no later start either: the text runs out.
     if (k == tn) return false;
     std::size_t pp = P + 2, tt = k + 1;
-    while (pp < pn && p[pp] != '*' && tt < tn && CharMatch(p[pp], t[tt], s)) {
+    while (pp < pn && p[pp] != '*' && tt < tn && Same(p[pp], t[tt], s)) {
       ++pp;
       ++tt;
     }
@@ -60,20 +76,20 @@ bool MatchExact(std::string_view p, std::string_view t, const MatchSettings& s) 
 bool MatchPartial(std::string_view f, std::string_view x, bool wholeWord, const MatchSettings& s) {
   const std::size_t m = f.size(), n = x.size();
   for (std::size_t st = 0; st < n; ++st) {
-    if (wholeWord && st > 0 && Contains(s.AlphaNum, static_cast<unsigned char>(x[st - 1]))) continue;
+    if (wholeWord && st > 0 && s.AlphaNumSet[static_cast<unsigned char>(x[st - 1])]) continue;
     std::size_t j = 0;
     bool mismatch = false;
     for (; j < m; ++j) {
       const std::size_t i = st + j;
       if (i >= n) return false;
-      if (!CharMatch(f[j], x[i], s)) {
+      if (!Same(f[j], x[i], s)) {
         if (i == n - 1) return false;
         mismatch = true;
         break;
       }
     }
     if (mismatch) continue;
-    if (wholeWord && st + m < n && Contains(s.AlphaNum, static_cast<unsigned char>(x[st + m])))
+    if (wholeWord && st + m < n && s.AlphaNumSet[static_cast<unsigned char>(x[st + m])])
       return false;
     return true;
   }
@@ -94,12 +110,16 @@ MatchSettings MakeMatchSettings(std::string_view consonants, std::string_view al
   s.Consonants = consonants.empty() ? std::string(kDefaultConsonants) : LowerCase(consonants);
   s.AlphaNum = alphaNum.empty() ? std::string(kDefaultAlphaNum) : LowerCase(alphaNum);
   s.Jokers = std::move(jokers);
+  for (unsigned char c : s.Consonants) s.ConsonantSet.set(c);
+  for (unsigned char c : s.AlphaNum) s.AlphaNumSet.set(c);
+  s.JokerSet.set(0xB5).set('#').set('?');
+  for (unsigned char c : s.Jokers.Characters) s.JokerSet.set(c);
   return s;
 }
 
 bool CharMatch(char pc, char tc, const MatchSettings& s) {
   const unsigned char p = Low(pc), t = Low(tc);
-  if (p == 0xB5) return Contains(s.Consonants, t);
+  if (p == 0xB5) return s.ConsonantSet[t];
   if (p == '#') return t >= '0' && t <= '9';
   if (!s.Jokers.List.empty()) {
     const std::size_t j = s.Jokers.Characters.find(static_cast<char>(p));

@@ -2,6 +2,7 @@
 // Whether one filter text matches one piece of a message: character jokers, exact texts with '*',
 // partial and whole-word texts, and the multiple-words kind.
 
+#include <bitset>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,11 +15,14 @@ inline constexpr char kPartialMarker = '\xB6';    // ¶
 inline constexpr char kWordsMarker = '\xA7';      // §
 inline constexpr char kWholeWordMarker = '~';
 
-// The character sets the matching uses, as the settings give them.
+// The character sets the matching uses, as the settings give them. Made by MakeMatchSettings,
+// which also fills the lookup sets from the texts.
 struct MatchSettings {
   std::string Consonants;  // what 'µ' stands for
   std::string AlphaNum;    // word characters of the whole-word kind
   CustomJokers Jokers;
+  std::bitset<256> ConsonantSet, AlphaNumSet;
+  std::bitset<256> JokerSet;  // pattern bytes (lower case) that are not compared as themselves
 };
 
 // Lower-cases both sets and puts back the default for an empty one.

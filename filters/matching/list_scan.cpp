@@ -37,7 +37,8 @@ ScanResult Scan(const FilterList& list, char initialCode, Test test) {
   std::string low;
   for (std::size_t i = 0; i < list.Entries.size(); ++i) {
     const FilterEntry& e = list.Entries[i];
-    low = LowerCase(e.Text);
+    low.assign(e.Text);
+    for (char& c : low) c = static_cast<char>(Cp1252Lower(static_cast<unsigned char>(c)));
     bool to = false, cc = false;
     if (!test(e, low, to, cc)) continue;
     if (e.Accepted) {
