@@ -1,0 +1,2 @@
+# The network clients' parsers of what servers send.
+mobrelle_fuzz_target(fuzz_dns_response LIBS mobrelle_dns_engine)
