@@ -276,12 +276,17 @@ void TSyncPop3Cli::SendLine(const std::string& line) {
   if (!socket_) return;
   const std::string bytes = line + "\r\n";
   socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+  // Hand the command to the system now rather than on the next pass of the event loop: every
+  // command waits for its reply, so that pass would only add a round of latency.
+  socket_->flush();
 }
 
 // ---- socket events ----
 
 void TSyncPop3Cli::OnSocketConnected() {
   connected_ = true;
+  // One short command at a time, each waiting for its reply: no use holding it back.
+  if (socket_) socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
   state_ = pop3WaitingBanner;
 }
 
