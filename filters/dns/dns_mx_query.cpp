@@ -23,7 +23,9 @@ uint16_t DnsMxQuery::MxLookup(const std::string& domain) {
   connect(socket_, &QUdpSocket::errorOccurred, this, &DnsMxQuery::SocketError);
   const std::string query = EncodeMxQuery(id_, domain);
   QHostAddress server(QString::fromStdString(addr_));
-  const quint16 port = static_cast<quint16>(std::stoi(port_.empty() ? "53" : port_));
+  bool ok = false;
+  quint16 port = QString::fromStdString(port_).toUShort(&ok);
+  if (!ok) port = 53;  // "domain" or any other service name
   if (socket_->writeDatagram(query.data(), static_cast<qint64>(query.size()), server, port) < 0) {
     // Reported from the event loop, like any other socket error, so the caller's wait sees it.
     const int code = WinsockErrorCode(socket_->error());
