@@ -146,3 +146,41 @@ TEST(Pop3FakeServer, ClientDeletedByAHandlerInsideItsWait) {
 
 }  // namespace
 }  // namespace mobrelle::test
+
+namespace mobrelle::test {
+namespace {
+
+// While one client waits, a timer runs a whole session of another client, or stops the first.
+TEST(Pop3FakeServer, WaitsNestAndCanBeStoppedFromInside) {
+  FakeServer mute(FakeServer::Mode::kGreetThenSilent);
+  FakeServer other(FakeServer::Mode::kQuitKeepsOpen);  // answers every command like a normal server
+  ASSERT_TRUE(mute.Start());
+  ASSERT_TRUE(other.Start());
+  TSyncPop3Cli waiting, inner;
+  PointAt(waiting, mute);
+  PointAt(inner, other);
+  waiting.Timeout = 3;
+  bool innerOk = false;
+  int innerCount = -1;
+  QTimer::singleShot(100, [&] {
+    innerOk = inner.OpenSync() && inner.StatSync();
+    innerCount = inner.MsgCount();
+    inner.Abort();
+  });
+  EXPECT_FALSE(waiting.OpenSync());
+  EXPECT_EQ(waiting.ErrorMessage(), "426 Timeout");
+  EXPECT_TRUE(innerOk) << inner.ErrorMessage();
+  EXPECT_EQ(innerCount, 1);
+
+  // The stop button: an abort from inside the wait ends it at once, as a failure.
+  QElapsedTimer clock;
+  clock.start();
+  QTimer::singleShot(100, [&] { waiting.Abort(); });
+  EXPECT_FALSE(waiting.OpenSync());
+  EXPECT_LT(clock.elapsed(), 2500);
+  EXPECT_FALSE(waiting.Connected());
+  EXPECT_EQ(waiting.State(), pop3Ready);
+}
+
+}  // namespace
+}  // namespace mobrelle::test
