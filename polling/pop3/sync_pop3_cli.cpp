@@ -302,7 +302,8 @@ void TSyncPop3Cli::OnSocketError() {
 
 void TSyncPop3Cli::OnReadyRead() {
   QPointer<TSyncPop3Cli> self(this);
-  QTcpSocket* const s = socket_;
+  // Held weakly: a handler may end the session, and a nested event loop may then delete the socket.
+  const QPointer<QTcpSocket> s = socket_;
   while (s && socket_ == s && s->bytesAvailable() > 0) {
     char* dst = buffer_.WritePtr();
     const qint64 n = s->read(dst, static_cast<qint64>(buffer_.Room()));
