@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <iostream>
 #include <optional>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "app/program_folder.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
+#include "inspect/analysis/analyse_command.h"
 #include "ui/main_window/tform1.h"
 
 namespace {
@@ -21,6 +23,7 @@ namespace {
 struct CommandLine {
   QString home;
   std::optional<std::string> firstArgument;  // the first argument that is not one of the options below
+  std::optional<std::string> analyse;  // --analyse FILE
   bool help = false;
   bool version = false;
   std::string error;
@@ -38,6 +41,12 @@ CommandLine Parse(int argc, char** argv) {
       cl.home = QString::fromLocal8Bit(argv[++i]);
     } else if (std::strncmp(a, "--home=", 7) == 0) {
       cl.home = QString::fromLocal8Bit(a + 7);
+    } else if (std::strcmp(a, "--analyse") == 0) {
+      if (i + 1 >= argc) {
+        cl.error = "--analyse needs a file";
+        return cl;
+      }
+      cl.analyse = argv[++i];
     } else if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
       cl.help = true;
     } else if (std::strcmp(a, "--version") == 0) {
@@ -51,9 +60,12 @@ CommandLine Parse(int argc, char** argv) {
 
 const char kUsage[] =
     "Usage: mobrelle [--home DIR] [icon]\n"
+    "       mobrelle --analyse FILE\n"
     "Watches POP3 mailboxes from the notification area and filters spam on the servers.\n"
     "  --home DIR   keep the configuration, filter and history files in DIR\n"
     "  icon         (first argument, any letter case) start hidden in the notification area\n"
+    "  --analyse FILE  list the parts and attachments of a saved message (or the members of a ZIP\n"
+    "               archive), tab-separated, and exit\n"
     "  --version    print the version and exit\n"
     "  --help       print this help and exit\n";
 
@@ -69,6 +81,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
+  if (cl.analyse) return mobrelle::RunAnalyseCommand(*cl.analyse, std::cout, std::cerr);
   if (cl.version) {
     std::printf("%s\n", mobrelle::kVersionString);
     return 0;

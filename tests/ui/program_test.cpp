@@ -103,4 +103,28 @@ TEST_F(ProgramTest, HelpAndBadOptions) {
   EXPECT_EQ(p.exitCode(), 2);
 }
 
+TEST_F(ProgramTest, AnalyseListsTheAttachmentsWithoutADisplay) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("DISPLAY");
+  env.remove("QT_QPA_PLATFORM");
+  p.setProcessEnvironment(env);
+  const std::string message = home.File("message.eml");
+  WriteFileBytes(message,
+                 "From: a@example.test\r\nSubject: x\r\nMIME-Version: 1.0\r\n"
+                 "Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\n"
+                 "hello\r\n--b\r\nContent-Type: application/octet-stream; name=\"data.bin\"\r\n"
+                 "Content-Disposition: attachment; filename=\"data.bin\"\r\n"
+                 "Content-Transfer-Encoding: base64\r\n\r\nAAECAw==\r\n--b--\r\n");
+  p.start(kProgram, {"--analyse", QString::fromStdString(message)});
+  ASSERT_TRUE(p.waitForFinished(10000));
+  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  EXPECT_TRUE(p.readAllStandardOutput().contains("data.bin"));
+
+  p.start(kProgram, {"--analyse", QString::fromStdString(home.File("missing.eml"))});
+  ASSERT_TRUE(p.waitForFinished(10000));
+  EXPECT_EQ(p.exitCode(), 1);
+  EXPECT_FALSE(p.readAllStandardError().isEmpty());
+}
+
 }  // namespace
