@@ -40,10 +40,16 @@ class Analysis {
   bool ListZip(std::string_view data, const std::string& name) {
     try {
       auto zip = zip::TZipArchive::FromBuffer(data, name);
-      zip->OnItemFailure = [this](zip::TZipArchive&, const zip::TZipItem&, zip::TZipProcessType,
+      zip->OnItemFailure = [this](zip::TZipArchive&, const zip::TZipItem& item, zip::TZipProcessType,
                                   zip::TZipErrorClass errorClass, int code) {
         if (errorClass != zip::TZipErrorClass::ecZipReader) return;
         std::string text = zip::ZipErrorText(code);
+        if (code == zip::kZipMemberTooLarge) {
+          // A member refused by the memory bounds gets a row of its own under the member's row, not a
+          // message box for each of what may be thousands of members.
+          AddRow({"", text, "", std::string(depth_ + 1, '>') + " " + item.FileName, ""});
+          return;
+        }
         if (!text.empty()) AddMessage(std::move(text));
       };
       zip->Load();

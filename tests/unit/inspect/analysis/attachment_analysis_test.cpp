@@ -138,8 +138,10 @@ TEST(AttachmentAnalysis, OversizedMemberIsRefusedNotExtracted) {
   limits.maxMemberSize = 1 << 20;
   AnalysisResult r;
   EXPECT_TRUE(ListZipArchive(bomb, "bomb.zip", r, limits));
-  EXPECT_EQ(Texts(r), (Rows{kUnzipped + "> big.zip|8.388.608", kUnzipped + "> next.txt|1"}));
-  EXPECT_EQ(r.messages, Rows{zip::ZipErrorText(zip::kZipMemberTooLarge)});
+  EXPECT_EQ(Texts(r), (Rows{kUnzipped + "> big.zip|8.388.608",
+                            "|" + zip::ZipErrorText(zip::kZipMemberTooLarge) + "||> big.zip|",
+                            kUnzipped + "> next.txt|1"}));
+  EXPECT_TRUE(r.messages.empty());
 }
 
 TEST(AttachmentAnalysis, TotalExtractionOfOneAnalysisIsBounded) {
@@ -151,8 +153,8 @@ TEST(AttachmentAnalysis, TotalExtractionOfOneAnalysisIsBounded) {
   limits.maxExtracted = 1000000;
   AnalysisResult r;
   EXPECT_TRUE(ListZipArchive(Zip(members), "copies.zip", r, limits));
-  EXPECT_EQ(r.rows.size(), 10u + 3u);
-  EXPECT_EQ(r.messages, Rows(7, zip::ZipErrorText(zip::kZipMemberTooLarge)));
+  EXPECT_EQ(r.rows.size(), 10u + 3u + 7u);  // the seven refused copies each get a failure row
+  EXPECT_TRUE(r.messages.empty());
 }
 
 TEST(AttachmentAnalysis, ArchiveThatMultipliesItsMembersIsCut) {
