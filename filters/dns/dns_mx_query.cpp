@@ -4,7 +4,7 @@
 #include <QNetworkDatagram>
 
 #include "app/net/blocking_wait.h"
-#include "filters/dns/winsock_errors.h"
+#include "app/net/socket_errors.h"
 
 namespace mobrelle {
 

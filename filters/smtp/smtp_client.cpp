@@ -6,7 +6,7 @@
 #include <ctime>
 
 #include "app/net/blocking_wait.h"
-#include "filters/dns/winsock_errors.h"
+#include "app/net/socket_errors.h"
 
 namespace mobrelle {
 

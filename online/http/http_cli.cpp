@@ -3,7 +3,7 @@
 #include <QHostAddress>
 
 #include "app/net/blocking_wait.h"
-#include "online/http/http_socket_errors.h"
+#include "app/net/socket_errors.h"
 
 namespace mobrelle {
 
@@ -64,8 +64,8 @@ void THttpCli::OpenConnection() {
   });
   if (!LocalAddr.empty() && LocalAddr != "0.0.0.0" &&
       !socket_->bind(QHostAddress(QString::fromStdString(LocalAddr)))) {
-    const int code = HttpSocketErrorCode(socket_->error());
-    Finish(404, "can't connect: " + HttpSocketErrorText(code) + " (Error #" + std::to_string(code) + ")");
+    const int code = WinsockErrorCode(socket_->error());
+    Finish(404, "can't connect: " + WinsockErrorText(code) + " (Error #" + std::to_string(code) + ")");
     return;
   }
   bool ok = false;
@@ -187,14 +187,14 @@ void THttpCli::OnClosed() {
 void THttpCli::OnError(QAbstractSocket::SocketError error) {
   if (error == QAbstractSocket::RemoteHostClosedError) return;  // disconnected() finishes
   if (state_ == THttpState::httpReady) return;
-  const int code = HttpSocketErrorCode(error);
+  const int code = WinsockErrorCode(error);
   const bool lookup = error == QAbstractSocket::HostNotFoundError;
   const bool body = state_ == THttpState::httpWaitingBody;
   DropSocket();
   EndDocument();
   if (body) return Finish(status_, reason_);  // a short body is what arrived
   if (lookup) return Finish(404, "can't resolve hostname to IP address");
-  Finish(404, HttpSocketErrorText(code) + " (Error #" + std::to_string(code) + ")");
+  Finish(404, WinsockErrorText(code) + " (Error #" + std::to_string(code) + ")");
 }
 
 void THttpCli::Finish(int status, const std::string& reason) {

@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "polling/pop3/pop3_reply.h"
+#include "app/net/socket_errors.h"
 #include "polling/pop3/winsock_errors.h"
 
 namespace mobrelle {
@@ -21,23 +22,6 @@ std::string Trimmed(const std::string& s) {
   while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
   while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
   return s.substr(b, e - b);
-}
-
-// Qt's socket errors as the Windows Sockets codes the program reports.
-int WinsockCodeOf(QAbstractSocket::SocketError e) {
-  switch (e) {
-    case QAbstractSocket::ConnectionRefusedError: return kWsaConnectionRefused;
-    case QAbstractSocket::RemoteHostClosedError: return kWsaConnectionReset;
-    case QAbstractSocket::HostNotFoundError: return kWsaHostNotFound;
-    case QAbstractSocket::SocketAccessError: return kWsaAccessDenied;
-    case QAbstractSocket::SocketResourceError: return kWsaNoBufferSpace;
-    case QAbstractSocket::SocketTimeoutError: return kWsaTimedOut;
-    case QAbstractSocket::NetworkError: return kWsaNetworkUnreachable;
-    case QAbstractSocket::AddressInUseError: return kWsaAddressInUse;
-    case QAbstractSocket::SocketAddressNotAvailableError: return 10049;
-    case QAbstractSocket::UnsupportedSocketOperationError: return kWsaNotSupported;
-    default: return -1;  // shown as "Not a WinSock error"
-  }
 }
 
 }  // namespace
@@ -292,7 +276,7 @@ void TSyncPop3Cli::OnSocketConnected() {
 
 void TSyncPop3Cli::OnSocketError() {
   if (!socket_ || state_ != pop3Connecting) return;  // errors of an open session end in a close
-  const int code = WinsockCodeOf(socket_->error());
+  const int code = WinsockErrorCode(socket_->error());
   ReleaseSocket();
   lastResponse_ = SocketErrorReply(code);
   if (errorMessage_.empty()) errorMessage_ = lastResponse_;
