@@ -96,11 +96,13 @@ int main(int argc, char** argv) {
   QDir::setCurrent(folder);  // the program's files are bare names in its folder
 
   const bool several = mobrelle::ReadSeveralInstances(mobrelle::IniFile(mobrelle::ProgramFolder::IniPath()));
+  // Caught from here on: a termination that comes while the window is being built is answered once
+  // the event loop runs, with the settings saved.
+  mobrelle::TerminationSignals termination;
   mobrelle::SingleInstance instance(folder);
   if (!several && !instance.Acquire()) return 0;  // the running instance has been told
 
   try {
-    mobrelle::TerminationSignals termination;
     mobrelle::TForm1 form({mobrelle::ProgramFolder::IniPath(), QFile::encodeName(folder).toStdString(),
                            cl.firstArgument});
     if (!form.FormCreate()) return 0;
