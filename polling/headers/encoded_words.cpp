@@ -1,5 +1,7 @@
 #include "polling/headers/encoded_words.h"
 
+#include "inspect/mime/transfer_decoding.h"
+
 #include <array>
 #include <cstdint>
 
@@ -64,27 +66,10 @@ std::string FirstPass(std::string_view t) {
   return out;
 }
 
-struct Base64Table {
-  std::array<uint8_t, 256> value{};
-  constexpr Base64Table() {
-    const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    for (int i = 0; i < 64; ++i) value[static_cast<unsigned char>(alphabet[i])] = static_cast<uint8_t>(i);
-  }
-};
-constexpr Base64Table kBase64;
-
-// `text` is a multiple of four bytes long.
+// `text` is a multiple of four bytes long; the body decoder's Base64 serves here too.
 std::string DecodeBase64(std::string_view text) {
   std::string out;
-  for (size_t i = 0; i + 4 <= text.size(); i += 4) {
-    uint32_t v = 0;
-    for (size_t k = 0; k < 4; ++k) v = v << 6 | kBase64.value[static_cast<unsigned char>(text[i + k])];
-    out += static_cast<char>(v >> 16);
-    if (text[i + 2] == '=') continue;
-    out += static_cast<char>(v >> 8);
-    if (text[i + 3] == '=') continue;
-    out += static_cast<char>(v);
-  }
+  mime::AppendBase64Line(text, out);
   return out;
 }
 
