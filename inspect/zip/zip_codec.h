@@ -2,6 +2,7 @@
 // What the decoders share: the bounded, CRC-checked output of one member, the LSB-first bit reader
 // and the sliding window of the LZ77 methods. Internal to the ZIP reader.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -165,6 +166,15 @@ class LzWindow {
   // Bytes that may still be produced at pos without going past the member's size.
   size_t Left() const { return static_cast<size_t>(std::min<uint64_t>(capLeft_ - (pos_ - start_), capacity_ - pos_)); }
   bool Complete() const { return pos_ - start_ == capLeft_; }
+  // Copies a match from `distance` bytes back, byte by byte (it may overlap what it produces), cut
+  // at the member's size. The zero history makes every distance the decoders allow readable.
+  void CopyBack(size_t distance, size_t length) {
+    const size_t n = std::min(length, Left());
+    uint8_t* dst = buf_ + pos_;
+    const uint8_t* src = dst - distance;
+    for (size_t i = 0; i < n; ++i) dst[i] = src[i];
+    pos_ += n;
+  }
   // Writes what is pending to the output. Called once at the end (and on errors, by the destructor).
   void Finish();
 

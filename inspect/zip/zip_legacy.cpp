@@ -125,11 +125,7 @@ void Unreduce(ChunkInput& input, MemberOutput& out, int factor) {
     if (length == lengthMask) length += nextByte();
     length += 3;
     const size_t distance = (static_cast<size_t>(v >> lengthBits) << 8) + nextByte() + 1;
-    const size_t n = std::min(length, w.Left());
-    uint8_t* dst = w.buf() + w.pos_;
-    const uint8_t* src = dst - distance;  // zeros stand before the first byte
-    for (size_t i = 0; i < n; ++i) dst[i] = src[i];
-    w.pos_ += n;
+    w.CopyBack(distance, length);  // zeros stand before the first byte
   }
   w.Finish();
 }
@@ -226,11 +222,7 @@ void Explode(ChunkInput& input, MemberOutput& out, bool dict8k, bool threeTrees)
     size_t length = lengths.Decode(br);
     if (length == 63) length += br.Bits(8);
     length += minMatch;
-    const size_t n = std::min(length, w.Left());
-    uint8_t* dst = w.buf() + w.pos_;
-    const uint8_t* src = dst - distance;  // zeros stand before the first byte
-    for (size_t i = 0; i < n; ++i) dst[i] = src[i];
-    w.pos_ += n;
+    w.CopyBack(distance, length);  // zeros stand before the first byte
   }
   w.Finish();
 }
