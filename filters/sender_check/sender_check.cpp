@@ -61,15 +61,25 @@ int SenderCheck::CheckSenderExists(const std::string& sender) {
     log_.ShowStatus(1, kTextTesting + sender);
     // Without a domain there is nothing to ask about (an empty name would ask about the root).
     if (!domain.empty()) {
-      query_->SetAddr(dnsServer_);
-      query_->SetPort(dnsPort_);
-      const uint16_t expected = static_cast<uint16_t>(query_->QueryId() + 1);
-      const int error = query_->Lookup(domain, dnsWaitMs_);
+      // Another mailbox's check can run inside this wait. It asks with a query object of its own:
+      // sending on ours would abandon the query this check waits for.
+      std::unique_ptr<DnsMxQuery> nested;
+      DnsMxQuery* query = query_.get();
+      if (lookups_ > 0) {
+        nested = std::make_unique<DnsMxQuery>();
+        query = nested.get();
+      }
+      query->SetAddr(dnsServer_);
+      query->SetPort(dnsPort_);
+      const uint16_t expected = static_cast<uint16_t>(query->QueryId() + 1);
+      ++lookups_;
+      const int error = query->Lookup(domain, dnsWaitMs_);
       if (alive.expired()) return kSenderNotVerified;
+      --lookups_;
       MxChoice choice;
-      // A check started inside this wait has sent a query of its own: what arrived is not ours.
-      if (error == 0 && query_->QueryId() == expected && query_->Response().id == expected)
-        choice = ChooseMailExchanger(query_->Response());
+      // Only the answer to the query just sent counts.
+      if (error == 0 && query->QueryId() == expected && query->Response().id == expected)
+        choice = ChooseMailExchanger(query->Response());
       if (choice.kind == MxChoice::Kind::NoExchanger) {
         result = kSenderNoExchanger;
       } else if (choice.kind == MxChoice::Kind::Probe) {

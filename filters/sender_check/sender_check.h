@@ -59,6 +59,7 @@ class SenderCheck {
   std::unique_ptr<DnsMxQuery> query_;
   std::string dnsServer_, dnsPort_ = "53", probePort_ = "25", resolvConf_ = "/etc/resolv.conf";
   int dnsWaitMs_ = 6000;
+  int lookups_ = 0;  // DNS waits in progress (checks nest inside each other's waits)
   int result_ = kSenderNotVerified;
   std::string mxHost_;
   std::set<std::string> good_, bad_;

@@ -173,26 +173,31 @@ TEST(SenderCheck, ProbeFailuresOtherThan550ProveNothing) {
   EXPECT_EQ(g.check.MxHost(), "127.0.0.1");
 }
 
-// A UDP server that answers each MX query as `answer` says; an empty answer means silence.
+// A UDP server that answers each MX query as `answer` says, `delayMs` after it came; an empty
+// answer means silence.
 class ScriptedDns {
  public:
   using Answer = std::function<QByteArray(const QByteArray& query)>;
-  explicit ScriptedDns(Answer answer) : answer_(std::move(answer)) {
+  explicit ScriptedDns(Answer answer, int delayMs = 0) : answer_(std::move(answer)) {
     ok_ = socket_.bind(QHostAddress("127.0.0.1"), 0);
-    QObject::connect(&socket_, &QUdpSocket::readyRead, [this] {
+    QObject::connect(&socket_, &QUdpSocket::readyRead, [this, delayMs] {
       while (socket_.hasPendingDatagrams()) {
         QNetworkDatagram d = socket_.receiveDatagram();
         queries_.push_back(d.data());
         peer_ = d.senderAddress();
         peerPort_ = d.senderPort();
         const QByteArray reply = answer_(d.data());
-        if (!reply.isEmpty()) Send(reply);
+        if (reply.isEmpty()) continue;
+        QTimer::singleShot(delayMs, &socket_, [this, reply, peer = peer_, port = peerPort_] {
+          socket_.writeDatagram(reply, peer, port);
+        });
       }
     });
   }
   bool Ok() const { return ok_; }
   uint16_t Port() const { return socket_.localPort(); }
   const std::vector<QByteArray>& Queries() const { return queries_; }
+  // Sends to where the last query came from.
   void Send(const QByteArray& datagram) { socket_.writeDatagram(datagram, peer_, peerPort_); }
 
  private:
@@ -297,6 +302,20 @@ TEST(SenderCheck, SilentDnsAndLateAnswers) {
   EXPECT_EQ(c.Check("b@late.test"), 0);
   EXPECT_EQ(c.check.SenderCheckResult(), 0);
   EXPECT_EQ(held.size(), 2u);
+}
+
+// Another mailbox's check runs inside the wait of the first: each gets its own answer.
+TEST(SenderCheck, CheckInsideAnotherChecksWait) {
+  ScriptedDns dns([](const QByteArray& q) { return Response(q, 3); }, 300);
+  ASSERT_TRUE(dns.Ok());
+  Checker c("127.0.0.1", dns.Port(), 9);
+  c.check.SetDnsWaitMs(3000);
+  int inner = 99;
+  QTimer::singleShot(50, [&] { inner = c.check.CheckSenderExists("b@nx.test"); });
+  EXPECT_EQ(c.check.CheckSenderExists("a@nx.test"), -2);  // 0 had its query been abandoned
+  EXPECT_EQ(inner, -2);
+  EXPECT_EQ(c.check.SenderCheckResult(), -2);
+  EXPECT_EQ(dns.Queries().size(), 2u);
 }
 
 TEST(SenderCheck, NoDnsServerSkipsTheCheck) {
