@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <ctime>
 
 namespace mobrelle {
@@ -20,6 +21,12 @@ TEST(BlockingWait, ReturnsOnDoneTimeoutOrAbort) {
   EXPECT_EQ(w.Wait(0), BlockingWait::Result::Aborted);
   w.Done();  // before the wait: kept
   EXPECT_EQ(w.Wait(5000), BlockingWait::Result::Done);
+  // Completed from a queued call: the wait returns then, not at the next event.
+  QElapsedTimer t;
+  t.start();
+  QTimer::singleShot(0, &w, [&] { w.Done(); });
+  EXPECT_EQ(w.Wait(5000), BlockingWait::Result::Done);
+  EXPECT_LT(t.elapsed(), 2000);
 }
 
 TEST(BlockingWait, RearmPushesTheDeadlineAndTimersRunInside) {
@@ -62,6 +69,46 @@ TEST(BlockingWait, DeletedFromInsideItsOwnWait) {
   auto* w = new BlockingWait;
   QTimer::singleShot(10, [w] { delete w; });
   EXPECT_EQ(w->Wait(5000), BlockingWait::Result::Aborted);
+  QElapsedTimer t;
+  t.start();
+  w = new BlockingWait;
+  QTimer::singleShot(10, [w] { w->deleteLater(); });
+  EXPECT_EQ(w->Wait(5000), BlockingWait::Result::Aborted);
+  EXPECT_LT(t.elapsed(), 2000);
+}
+
+TEST(BlockingWait, SameObjectWaitingTwiceIsRefused) {
+  BlockingWait w;
+  BlockingWait::Result inner = BlockingWait::Result::Done;
+  QTimer::singleShot(10, [&] {
+    inner = w.Wait(5000);
+    w.Done();
+  });
+  EXPECT_EQ(w.Wait(5000), BlockingWait::Result::Done);
+  EXPECT_EQ(inner, BlockingWait::Result::Aborted);
+}
+
+TEST(BlockingWait, QuitOfTheApplicationEndsTheWaits) {
+  BlockingWait outer, inner, after;
+  BlockingWait::Result o = BlockingWait::Result::Done, i = o, a = o;
+  QElapsedTimer t;
+  QTimer::singleShot(0, [&] {
+    t.start();
+    QTimer::singleShot(20, [&] {
+      QTimer::singleShot(20, [] { QCoreApplication::quit(); });
+      i = inner.Wait(10000);
+    });
+    o = outer.Wait(10000);
+    a = after.Wait(10000);  // the application is ending: no new wait
+  });
+  QCoreApplication::exec();
+  EXPECT_EQ(i, BlockingWait::Result::TimedOut);
+  EXPECT_EQ(o, BlockingWait::Result::TimedOut);
+  EXPECT_EQ(a, BlockingWait::Result::TimedOut);
+  EXPECT_LT(t.elapsed(), 5000);
+  // Once the application's loop has returned, waiting works again.
+  QTimer::singleShot(10, &after, [&] { after.Done(); });
+  EXPECT_EQ(after.Wait(5000), BlockingWait::Result::Done);
 }
 
 }  // namespace
