@@ -235,6 +235,22 @@ void TSyncPop3Cli::OpenConnection(const QString& address) {
   connect(socket, &QTcpSocket::errorOccurred, this, &TSyncPop3Cli::OnSocketError);
   connect(socket, &QTcpSocket::readyRead, this, &TSyncPop3Cli::OnReadyRead);
   connect(socket, &QTcpSocket::disconnected, this, &TSyncPop3Cli::OnSocketClosed);
+  const std::string local = Trimmed(LocalAddr);
+  if (!local.empty() && local != "0.0.0.0") {
+    QHostAddress from;
+    if (!from.setAddress(QString::fromLatin1(local)) || !socket->bind(from)) {
+      // Reported like a failed connection; the socket may already have said so itself.
+      if (socket_ != socket) return;
+      const int code =
+          socket->error() == QAbstractSocket::UnknownSocketError ? 10049 : WinsockErrorCode(socket->error());
+      ReleaseSocket();
+      lastResponse_ = SocketErrorReply(code);
+      if (errorMessage_.empty()) errorMessage_ = lastResponse_;
+      statusCode_ = 500;
+      Complete(code);
+      return;
+    }
+  }
   socket->connectToHost(QHostAddress(address), static_cast<quint16>(Port));
 }
 

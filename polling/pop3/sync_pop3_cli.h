@@ -58,6 +58,7 @@ class TSyncPop3Cli : public QObject {
   // Windows-1252 texts, as everywhere in the engine.
   std::string Host;  // a name or a dotted IPv4 address
   int Port = kDefaultPort;
+  std::string LocalAddr = "0.0.0.0";  // dotted IPv4 address the connection leaves from; 0.0.0.0: any
   std::string UserName;  // sent trimmed of surrounding blanks
   std::string PassWord;  // in clear; sent trimmed (APOP hashes it as it is)
   // Seconds of silence a call accepts from the server before it gives up; 0 or less: no limit.

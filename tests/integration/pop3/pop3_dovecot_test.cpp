@@ -120,5 +120,20 @@ TEST_F(Pop3DovecotTest, UnknownMessageFailsAndKeepsTheResults) {
   EXPECT_TRUE(cli.QuitSync());
 }
 
+TEST_F(Pop3DovecotTest, LocalAddressIsWhereTheConnectionComesFrom) {
+  cli.LocalAddr = "127.0.0.3";
+  ASSERT_TRUE(cli.OpenSync()) << cli.ErrorMessage();
+  EXPECT_TRUE(cli.QuitSync());
+  bool seen = false;
+  for (const std::string& line : ReadLines(server.LogPath()))
+    if (line.find("user=<alice>") != std::string::npos && line.find("rip=127.0.0.3") != std::string::npos) seen = true;
+  EXPECT_TRUE(seen) << "no login from 127.0.0.3 in " << server.LogPath();
+
+  cli.LocalAddr = "not an address";
+  EXPECT_FALSE(cli.OpenSync());
+  EXPECT_FALSE(cli.Connected());
+  EXPECT_EQ(cli.ErrorMessage(), "-ERR Address not available (Winsock error #10049)");
+}
+
 }  // namespace
 }  // namespace mobrelle::test
