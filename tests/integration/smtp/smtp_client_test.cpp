@@ -65,6 +65,31 @@ TEST(SmtpClient, GreetingsAndRepliesChosenByTheServer) {
                                              "RCPT TO:<busy@example.test>"}));
 }
 
+TEST(SmtpClient, ForwardedRecipientResetAndAConnectionLostInAStep) {
+  test::ScriptedSmtpServer server;
+  server.SetReply("RCPT forward@example.test", {"251 2.1.5 User not local; will forward"});
+  ASSERT_TRUE(server.Start());
+  SmtpClient c;
+  Aim(c, server);
+  c.FromAddr = "a@b.test";
+  c.RcptName = {"forward@example.test", "ok@example.test"};
+  ASSERT_TRUE(c.Open()) << c.LastResponse();
+  ASSERT_TRUE(c.MailFrom()) << c.LastResponse();
+  EXPECT_TRUE(c.RcptTo()) << c.LastResponse();  // 251 accepted, the next recipient still asked
+  EXPECT_TRUE(c.Rset()) << c.LastResponse();
+  EXPECT_EQ(c.LastResponse(), "250 2.0.0 Ok");
+  EXPECT_EQ(server.ReceivedLines(), (std::vector<std::string>{"HELO client.test", "MAIL FROM:<a@b.test>",
+                                                              "RCPT TO:<forward@example.test>",
+                                                              "RCPT TO:<ok@example.test>", "RSET"}));
+  // The server goes away while the session is open: the next step fails with the socket's error.
+  server.Stop();
+  EXPECT_FALSE(c.Rset());
+  EXPECT_EQ(c.ErrorCode(), 500);
+  EXPECT_EQ(c.LastResponse(), "500 Connection reset by peer (Winsock error #10054)");
+  EXPECT_FALSE(c.Connected());
+  EXPECT_TRUE(c.Quit());  // nothing left to end
+}
+
 TEST(SmtpClient, RecordedMessageIsStuffedAndHasItsHeaders) {
   test::ScriptedSmtpServer server;
   ASSERT_TRUE(server.Start());
