@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QTimer>
+#include <stdexcept>
 
 #include "tests/support/servers/fake_server.h"
 #include "tests/support/servers/http_server.h"
@@ -66,6 +67,59 @@ TEST(THttpCli, FileRedirectAndMissingOnNginx) {
   EXPECT_EQ(m.Get(server.Url("/missing.htm")), 404);
   EXPECT_EQ(m.cli.ReasonPhrase(), "Not Found");
   EXPECT_EQ(m.Get(server.Url("/VERSION.htm")), 0);  // a client serves one request after another
+}
+
+TEST(THttpCli, RedirectToAnotherLoopbackHost) {
+  test::HttpServer there;
+  there.SetAddress("127.0.0.2");
+  there.AddFile("/moved/help.zip", "zip bytes");
+  ASSERT_TRUE(there.Start());
+  test::HttpServer here;
+  here.AddRedirect("/help.zip", there.Url("/moved/help.zip"));
+  ASSERT_TRUE(here.Start());
+
+  Fetch f;
+  EXPECT_EQ(f.Get(here.Url("/help.zip")), 0);
+  EXPECT_EQ(f.body.toStdString(), "zip bytes");
+  EXPECT_EQ(f.cli.DocName(), "help.zip");
+  const auto log = test::ReadLines(there.AccessLogPath());
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_NE(log[0].find("\"GET /moved/help.zip HTTP/1.0\" 200"), std::string::npos) << log[0];
+}
+
+TEST(THttpCli, BasicAuthAndAFailingDocumentOnNginx) {
+  test::HttpServer server;
+  server.AddFile("/private/notes.txt", "for ann only");
+  server.Protect("/private/", "ann", "s3cret");
+  ASSERT_TRUE(server.Start());
+  const std::string where = "127.0.0.1:" + std::to_string(server.Port()) + "/private/notes.txt";
+
+  Fetch f;
+  EXPECT_EQ(f.Get("http://ann:s3cret@" + where), 0);
+  EXPECT_EQ(f.body.toStdString(), "for ann only");
+  EXPECT_EQ(f.Get("http://ann:wrong@" + where), 401);
+  EXPECT_EQ(f.Get("http://" + where), 401);
+  const auto log = test::ReadLines(server.AccessLogPath());
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_NE(log[0].find(" - ann ["), std::string::npos) << log[0];
+
+  // The caller's document cannot be made: the request ends with the error, the client serves again.
+  Fetch d;
+  d.cli.OnDocBegin = [&](THttpCli&) {
+    ++d.begins;
+    throw std::runtime_error("disk full");
+  };
+  EXPECT_EQ(d.Get("http://ann:s3cret@" + where), 404);
+  EXPECT_EQ(d.cli.ReasonPhrase(), "document error: disk full");
+  EXPECT_EQ(d.cli.State(), THttpState::httpReady);
+  EXPECT_EQ(d.begins, 1);
+  EXPECT_TRUE(d.body.isEmpty());
+  d.cli.OnDocBegin = [&](THttpCli& c) {
+    d.buffer.open(QIODevice::WriteOnly);
+    c.RcvdStream = &d.buffer;
+  };
+  EXPECT_EQ(d.Get("http://ann:s3cret@" + where), 0);
+  EXPECT_EQ(d.body.toStdString(), "for ann only");
 }
 
 TEST(THttpCli, ScriptedAnswers) {

@@ -2,26 +2,29 @@
 # Starts a private nginx inside DIR serving the files of DIR/www and prints its master PID (stop it with
 # kill -TERM PID).
 #
-#   run-nginx.sh -d DIR -p PORT [-a ADDRESS] [-r FROM=TO]...
+#   run-nginx.sh -d DIR -p PORT [-a ADDRESS] [-r FROM=TO]... [-b /PREFIX=USER:PASSWORD]
 #
-# -r answers a request for the path FROM with "301 Moved Permanently" and "Location: TO" (relative, as
-# given). Missing files get 404. Requests are logged in DIR/logs/access.log.
+# -r answers a request for the path FROM with "301 Moved Permanently" and "Location: TO" (as given).
+# -b asks for Basic authentication as USER with PASSWORD below PREFIX (401 otherwise). Missing files
+# get 404. Requests are logged in DIR/logs/access.log.
 set -eu
 
-dir= port= address=127.0.0.1 redirects=
+dir= port= address=127.0.0.1 redirects= protected= credentials=
 die() { echo "run-nginx.sh: $*" >&2; exit 2; }
 [ -x /usr/sbin/nginx ] || die "nginx not found (install nginx-light)"
 
 nl='
 '
-while getopts d:p:a:r: opt; do
+while getopts d:p:a:r:b: opt; do
   case $opt in
     d) dir=$OPTARG ;;
     p) port=$OPTARG ;;
     a) address=$OPTARG ;;
     r) case $OPTARG in /*=*) ;; *) die "-r wants /FROM=TO" ;; esac
        redirects="$redirects${nl}    location = ${OPTARG%%=*} { return 301 ${OPTARG#*=}; }" ;;
-    *) die "usage: run-nginx.sh -d DIR -p PORT [-a ADDRESS] [-r FROM=TO]..." ;;
+    b) case $OPTARG in /*=*:*) ;; *) die "-b wants /PREFIX=USER:PASSWORD" ;; esac
+       protected=${OPTARG%%=*} credentials=${OPTARG#*=} ;;
+    *) die "usage: run-nginx.sh -d DIR -p PORT [-a ADDRESS] [-r FROM=TO]... [-b /PREFIX=USER:PASSWORD]" ;;
   esac
 done
 [ -n "$dir" ] && [ -n "$port" ] || die "-d DIR and -p PORT are required"
@@ -33,6 +36,13 @@ if [ "$(id -u)" = 0 ]; then
   chmod -R a+rX "$dir/www"
   chmod 755 "$dir"
   user="user nobody nogroup;"
+fi
+auth=
+if [ -n "$protected" ]; then
+  # nginx reads the password file at each request, as the workers' user: readable by everyone here.
+  printf '%s:{PLAIN}%s\n' "${credentials%%:*}" "${credentials#*:}" >"$dir/htpasswd"
+  chmod 644 "$dir/htpasswd"
+  auth="${nl}    location ^~ $protected { auth_basic \"test\"; auth_basic_user_file $dir/htpasswd; }"
 fi
 
 cat >"$dir/nginx.conf" <<EOF
@@ -56,7 +66,7 @@ http {
     server_name localhost;
     root $dir/www;
     # Redirections carry the path only, as given.
-    absolute_redirect off;$redirects
+    absolute_redirect off;$redirects$auth
   }
 }
 EOF

@@ -23,10 +23,15 @@ void HttpServer::AddRedirect(const std::string& from, const std::string& to) {
   redirects_.insert(redirects_.end(), {"-r", from + "=" + to});
 }
 
+void HttpServer::Protect(const std::string& prefix, const std::string& user, const std::string& password) {
+  protect_ = {"-b", prefix + "=" + user + ":" + password};
+}
+
 bool HttpServer::Start() {
   if (!Need("/usr/sbin/nginx", "nginx-light") || !ChoosePort()) return false;
   std::vector<std::string> args = {"-d", Dir(), "-a", host_, "-p", std::to_string(port_)};
   args.insert(args.end(), redirects_.begin(), redirects_.end());
+  args.insert(args.end(), protect_.begin(), protect_.end());
   if (!RunStartScript("nginx/run-nginx.sh", args)) return false;
   return WaitListening({{port_, Transport::kTcp}});
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A real HTTP server (nginx) on loopback serving the files a test puts there: 200 with the file,
-// 301 with a relative Location for a chosen path, 404 for anything else.
+// 301 with a chosen Location for a chosen path, 401 below a protected folder without the right
+// Basic credentials, 404 for anything else.
 
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@ class HttpServer : public LoopbackServer {
   void AddFile(const std::string& path, const std::string& bytes);
   // Before Start: a request for `from` is answered "301 Moved Permanently", "Location: " + to.
   void AddRedirect(const std::string& from, const std::string& to);
+  // Before Start: paths beginning with prefix ("/private/") need Basic authentication as user with
+  // password (neither holding a ':'). One such folder per server.
+  void Protect(const std::string& prefix, const std::string& user, const std::string& password);
 
   [[nodiscard]] bool Start();
 
@@ -27,6 +31,7 @@ class HttpServer : public LoopbackServer {
 
  private:
   std::vector<std::string> redirects_;
+  std::vector<std::string> protect_;
 };
 
 }  // namespace mobrelle::test
