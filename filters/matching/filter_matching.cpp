@@ -75,7 +75,11 @@ bool MatchExact(std::string_view p, std::string_view t, const MatchSettings& s) 
 
 bool MatchPartial(std::string_view f, std::string_view x, bool wholeWord, const MatchSettings& s) {
   const std::size_t m = f.size(), n = x.size();
+  // Most starts fail on the first byte: when it is an ordinary character, look for it alone.
+  const unsigned char first = m > 0 ? Low(f[0]) : 0;
+  const bool plainFirst = m > 0 && !s.JokerSet[first];
   for (std::size_t st = 0; st < n; ++st) {
+    if (plainFirst && Low(x[st]) != first) continue;
     if (wholeWord && st > 0 && s.AlphaNumSet[static_cast<unsigned char>(x[st - 1])]) continue;
     std::size_t j = 0;
     bool mismatch = false;

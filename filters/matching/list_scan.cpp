@@ -37,13 +37,20 @@ ScanResult Scan(const FilterList& list, char initialCode, Test test) {
   std::string low;
   for (std::size_t i = 0; i < list.Entries.size(); ++i) {
     const FilterEntry& e = list.Entries[i];
-    low.assign(e.Text);
-    for (char& c : low) c = static_cast<char>(Cp1252Lower(static_cast<unsigned char>(c)));
+    // The matching compares without regard to case; only the words of a multiple-words entry are
+    // searched as they are, so only those are lowered.
+    const bool words = !e.Text.empty() && e.Text[0] == kWordsMarker;
+    if (words) {
+      low.assign(e.Text);
+      for (char& c : low) c = static_cast<char>(Cp1252Lower(static_cast<unsigned char>(c)));
+    }
     bool to = false, cc = false;
-    if (!test(e, low, to, cc)) continue;
+    if (!test(e, words ? std::string_view(low) : std::string_view(e.Text), to, cc)) continue;
     if (e.Accepted) {
       r.Accepted = true;
       r.AcceptingEntry = static_cast<int>(i);
+      r.DecidingTo = to;  // the fields an accepting recipient entry matched carry its note
+      r.DecidingCc = cc;
       return r;
     }
     Rank(e, i, r, to, cc);
@@ -55,7 +62,7 @@ ScanResult Scan(const FilterList& list, char initialCode, Test test) {
 
 ScanResult ScanSenderList(const FilterList& list, std::string_view address, const MatchSettings& s,
                           char initialCode) {
-  return Scan(list, initialCode, [&](const FilterEntry&, const std::string& low, bool&, bool&) {
+  return Scan(list, initialCode, [&](const FilterEntry&, std::string_view low, bool&, bool&) {
     return MatchFilter(low, address, s);
   });
 }
@@ -67,7 +74,7 @@ ScanResult ScanSubjectList(const FilterList& list, std::string_view subject, con
     r.Code = initialCode;
     return r;
   }
-  return Scan(list, initialCode, [&](const FilterEntry&, const std::string& low, bool&, bool&) {
+  return Scan(list, initialCode, [&](const FilterEntry&, std::string_view low, bool&, bool&) {
     if (!low.empty() && low[0] == kWordsMarker && MatchWords(low, subject)) return true;
     return MatchFilter(low, subject, s);
   });
@@ -80,7 +87,7 @@ ScanResult ScanRecipientList(const FilterList& list, std::string_view to, std::s
     r.Code = initialCode;
     return r;
   }
-  return Scan(list, initialCode, [&](const FilterEntry& e, const std::string& low, bool& toCaught, bool& ccCaught) {
+  return Scan(list, initialCode, [&](const FilterEntry& e, std::string_view low, bool& toCaught, bool& ccCaught) {
     const char sel = e.Field.empty() ? 'A' : e.Field[0];
     const bool testTo = sel == 'A' || sel == 'L';
     const bool testCc = sel == 'C' || sel == 'L';

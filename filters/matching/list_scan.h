@@ -17,7 +17,8 @@ struct ScanResult {
   int DecidingEntry = -1;   // highest-ranked matching rejecting entry, or -1
   char Code = ' ';          // action letter reached, lower case ('r', 'd', 'g') or the initial one
   std::vector<std::size_t> RejectingMatches;  // every matching rejecting entry, in list order
-  // Recipient list: the fields caught by rejecting entries, and those of the deciding entry.
+  // Recipient list: the fields caught by rejecting entries, and those of the deciding entry (the
+  // accepting one when the scan ended on it).
   bool ToCaught = false, CcCaught = false;
   bool DecidingTo = false, DecidingCc = false;
 };
