@@ -35,6 +35,7 @@ constexpr TextEntry kTexts[] = {
     {1041, QT_TRANSLATE_NOOP("Texts", "Mobrelle - Modifier une boîte")},
     {1043, QT_TRANSLATE_NOOP("Texts", "Mobrelle - Supprimer une boîte")},
     {1048, QT_TRANSLATE_NOOP("Texts", "Suppression définitive de message")},
+    {1049, QT_TRANSLATE_NOOP("Texts", "Suppression de message en cours...")},
     {1050, QT_TRANSLATE_NOOP("Texts", "Saisir le mot de passe")},
     {1055, QT_TRANSLATE_NOOP("Texts", "&Désactiver")},
     {1058, QT_TRANSLATE_NOOP("Texts", "Impossible de charger Wininet.dll")},
