@@ -20,7 +20,7 @@ int64_t NowMs() {
 // The wait runs the event dispatcher itself instead of a QEventLoop: leaving a QEventLoop wakes the
 // dispatcher through its pipe every time, a cost a client making thousands of short calls pays on
 // each of them. The price is that the application's quit does not know this loop, so the quit
-// request is watched here.
+// request (the Quit event that quit() sends) is watched here.
 class QuitWatch : public QObject {
  public:
   explicit QuitWatch(QCoreApplication* app) : QObject(app) { app->installEventFilter(this); }
@@ -55,7 +55,8 @@ class QuitWatch : public QObject {
 
 }  // namespace
 
-BlockingWait::BlockingWait(QObject* parent) : QObject(parent) {}
+// The watch starts with the first wait object, so a quit asked before any wait is seen too.
+BlockingWait::BlockingWait(QObject* parent) : QObject(parent) { QuitWatch::Get(); }
 
 BlockingWait::~BlockingWait() {
   // Deleted from a handler inside its own wait: the wait sees it is gone and returns.
