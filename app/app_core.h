@@ -11,6 +11,7 @@
 #include "app/core/main_settings.h"
 #include "app/core/status_log.h"
 #include "app/mailbox_list_model.h"
+#include "filters/verdicts/filter_state.h"
 
 namespace mobrelle {
 
@@ -22,6 +23,7 @@ struct AppCore {
   StatusLog Log;
   MailboxListModel Mailboxes;
   CustomJokers Jokers;
+  FilterState Filters;
 
   // Sender addresses found to exist / not to exist during this run.
   std::vector<std::string> GoodSenders, BadSenders;
@@ -31,6 +33,7 @@ struct AppCore {
   bool VersionCheckDone = false;  // set by Ctrl at start, and after the first completed check
   bool SchedulerActive = true;
   bool IsProtected = false;
+  bool ShowSenderCounts = false;  // the status bar's " Ex=" and "  Inex=" counts
   std::string LockPassword;  // clear text
   std::string PasswordPromptCaption;
 };

@@ -1,5 +1,6 @@
 #include "app/program_folder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -27,6 +28,15 @@ QString ResolveProgramFolder(const QString& home, const QString& executableFolde
 
 void ProgramFolder::Set(const QString& folder) { Current() = folder; }
 const QString& ProgramFolder::Path() { return Current(); }
+QString ShippedFile(const QString& name) {
+  const QString exe = QCoreApplication::applicationDirPath();
+  for (const QString& folder : {exe, exe + "/../share/mobrelle"}) {
+    const QString path = QDir::cleanPath(folder + "/" + name);
+    if (QFileInfo(path).isFile()) return path;
+  }
+  return {};
+}
+
 QString ProgramFolder::File(const QString& name) { return Current() + "/" + name; }
 std::string ProgramFolder::IniPath() { return QFile::encodeName(File("Mobrelle.ini")).toStdString(); }
 

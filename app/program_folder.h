@@ -9,6 +9,10 @@ namespace mobrelle {
 // `home` is the value of --home, empty when not given. The folder is created when missing.
 QString ResolveProgramFolder(const QString& home, const QString& executableFolder);
 
+// Where a file shipped with the program is: beside the executable (a build or a portable
+// install), else in the installed share folder. Empty when it is in neither.
+QString ShippedFile(const QString& name);
+
 // Path of a file in the program folder ("Mobrelle.ini", "Mobrelle.rej"...).
 class ProgramFolder {
  public:

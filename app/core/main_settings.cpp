@@ -66,13 +66,11 @@ void MainSettings::LoadSoundFiles(const IniFile& ini) {
   }
 }
 
-void MainSettings::SaveExitKeys(IniFile& ini) const {
-  ini.Batch([&] { SaveExitKeysNow(ini); });
+void MainSettings::SaveExitKeys(IniFile& ini, const ExitKeyWriters& others) const {
+  ini.Batch([&] { SaveExitKeysNow(ini, others); });
 }
 
-void MainSettings::SaveExitKeysNow(IniFile& ini) const {
-  // The filter window writes its own keys between these (nonexistent senders, history rules,
-  // special rules); see its settings object.
+void MainSettings::SaveExitKeysNow(IniFile& ini, const ExitKeyWriters& others) const {
   ini.WriteString(S, "Version", kVersionString);
   ini.WriteBool(S, "TestInternet", TestInternet);
   ini.WriteBool(S, "RecenseDemar", RecenseDemar);
@@ -80,7 +78,9 @@ void MainSettings::SaveExitKeysNow(IniFile& ini) const {
   ini.WriteBool(S, "AlerteVisuelleRejet", AlerteVisuelleRejet);
   ini.WriteBool(S, "HistoriseSuppression", HistoriseSuppression);
   ini.WriteInteger(S, "NbFicSauv", NbFicSauv);
+  if (others.NonexistentSender) others.NonexistentSender(ini);
   ini.WriteBool(S, "Son", Son);
+  if (others.HistoryRules) others.HistoryRules(ini);
   ini.WriteBool(S, "PleinEcran", PleinEcran);
   ini.WriteInteger(S, "Top", Top);
   ini.WriteInteger(S, "Left", Left);
@@ -91,6 +91,7 @@ void MainSettings::SaveExitKeysNow(IniFile& ini) const {
   for (int i = 0; i < kMessageColumns; ++i) ini.WriteInteger(S, ColKey(i), MessageColumns[i]);
   for (int i = 0; i < kMailboxColumns; ++i) ini.WriteInteger(S, ColKey(10 + i), MailboxColumns[i]);
   ini.WriteInteger(S, "HauteurBoites", HauteurBoites);
+  if (others.SpecialRules) others.SpecialRules(ini);
   ini.WriteBool(S, "FiltresActifs", FiltresActifs);
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace mobrelle {
@@ -24,6 +25,13 @@ inline constexpr char kDefaultAlphaNum[] =
 
 inline constexpr int kMessageColumns = 10;  // Col0..Col9
 inline constexpr int kMailboxColumns = 8;   // Col10..Col17
+
+// Keys that other windows own, written at their places among the exit keys; each may be empty.
+struct ExitKeyWriters {
+  std::function<void(IniFile&)> NonexistentSender;  // after "NbFicSauv"
+  std::function<void(IniFile&)> HistoryRules;       // after "Son"
+  std::function<void(IniFile&)> SpecialRules;       // after "HauteurBoites"
+};
 
 struct MainSettings {
   // Read at start-up (main window creation and deferred start-up).
@@ -59,11 +67,11 @@ struct MainSettings {
   void LoadSettingsKeys(const IniFile& ini);
   // The sound files are read by the deferred start-up; a name whose file is missing is emptied.
   void LoadSoundFiles(const IniFile& ini);
-  // The keys written at exit, in their order. Writes "Version" first.
-  void SaveExitKeys(IniFile& ini) const;
+  // The keys written at exit, in their order, in one write of the file. Writes "Version" first.
+  void SaveExitKeys(IniFile& ini, const ExitKeyWriters& others = {}) const;
 
  private:
-  void SaveExitKeysNow(IniFile& ini) const;
+  void SaveExitKeysNow(IniFile& ini, const ExitKeyWriters& others) const;
 };
 
 // Read once by the program entry, through a short-lived file object of its own.

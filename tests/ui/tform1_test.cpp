@@ -37,7 +37,12 @@ class TForm1Test : public ::testing::Test {
   }
   std::unique_ptr<TForm1> Make(const std::string& ini, std::optional<std::string> firstArg = std::nullopt) {
     WriteFileBytes(dir.File("Mobrelle.ini"), ini);
-    return std::make_unique<TForm1>(TForm1::Options{dir.File("Mobrelle.ini"), dir.Path(), std::move(firstArg)});
+    auto form = std::make_unique<TForm1>(TForm1::Options{dir.File("Mobrelle.ini"), dir.Path(), std::move(firstArg)});
+    form->AskYesNo = [this](const QString& caption, const QString& text) {
+      questions.push_back(caption + " | " + text);
+      return answerYes;
+    };
+    return form;
   }
   static void WaitFor(const std::function<bool()>& done, int ms = 5000) {
     QElapsedTimer t;
@@ -47,6 +52,8 @@ class TForm1Test : public ::testing::Test {
 
   TempDir dir;
   Qt::KeyboardModifiers keys = Qt::NoModifier;
+  QStringList questions;
+  bool answerYes = false;
 };
 
 TEST_F(TForm1Test, ShowsTheLoadedMailboxesAndTheVersion) {
@@ -69,7 +76,8 @@ TEST_F(TForm1Test, DeferredStartupWaitsForTheStartTimerThenIsReady) {
   int census = 0;
   form->Hooks().StartupCensus = [&] { ++census; };
   form->DeferredStartup();
-  EXPECT_EQ(form->Log().Events().front(), " D\xE9marrage...");
+  const auto& events = form->Log().Events();
+  EXPECT_NE(std::find(events.begin(), events.end(), " D\xE9marrage..."), events.end());
   EXPECT_TRUE(form->StartTimerRunning());
   WaitFor([&] { return !form->StartTimerRunning(); });
   EXPECT_FALSE(form->StartTimerRunning());
@@ -103,6 +111,50 @@ TEST_F(TForm1Test, NoMailboxOpensTheEditorOnlyOnFirstRun) {
     form->DeferredStartup();
     EXPECT_EQ(editorOpened, firstRun ? 1 : 0);
   }
+}
+
+TEST_F(TForm1Test, FirstRunOffersTheDefaultListsOnlyWithoutListsOfItsOwn) {
+  for (const bool yes : {false, true}) {
+    answerYes = yes;
+    questions.clear();
+    auto form = Make("");
+    ASSERT_TRUE(form->FormCreate());
+    form->Hooks().CreateFirstMailbox = [] {};
+    form->DeferredStartup();
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_EQ(questions[0], QString::fromUtf8("Mobrelle - Premier lancement | D\u00e9marrer avec les filtres par d\u00e9faut ?"));
+    EXPECT_EQ(!ReadFileBytes(dir.File("Mobrelle.rej")).empty(), yes);
+    EXPECT_EQ(!ReadFileBytes(dir.File("Mobrelle.rjs")).empty(), yes);
+    // The lists are loaded after the question: the copies are in use at once.
+    EXPECT_EQ(form->Core().Filters.Lists.ListeAdr.Entries.empty(), !yes);
+  }
+  // Lists of its own: no question.
+  questions.clear();
+  auto form = Make("");
+  ASSERT_TRUE(form->FormCreate());
+  form->Hooks().CreateFirstMailbox = [] {};
+  form->DeferredStartup();
+  EXPECT_TRUE(questions.isEmpty());
+}
+
+TEST_F(TForm1Test, FilterListsAndTheirSettingsAreSavedWithTheSettings) {
+  WriteFileBytes(dir.File("Mobrelle.rej"), "\xB6promo,g,N ,3,R\r\n");
+  auto form = Make("[Mobrelle]\r\nVersion=Mobrelle V 3.8.0.00\r\nRejetInex=1\r\nSujetVide=1\r\n");
+  ASSERT_TRUE(form->FormCreate());
+  form->DeferredStartup();
+  FilterState& filters = form->Core().Filters;
+  ASSERT_EQ(filters.Lists.ListeAdr.Entries.size(), 1u);
+  EXPECT_EQ(filters.Settings.SujetVide, 1);
+  EXPECT_TRUE(form->Core().ShowSenderCounts);  // the nonexistent-sender check is on
+  filters.Lists.ListeAdr.Entries[0].Effectues = "9";
+  filters.Lists.ListeAdr.Modified = true;
+  filters.Settings.DestAVide = 2;
+  form->CloseDown();
+  EXPECT_NE(ReadFileBytes(dir.File("Mobrelle.rej")).find(",9,"), std::string::npos);
+  IniFile ini(dir.File("Mobrelle.ini"));
+  EXPECT_EQ(ini.ReadInteger("Mobrelle", "DestAVide", -1), 2);
+  EXPECT_EQ(ini.ReadInteger("Mobrelle", "SujetVide", -1), 1);
+  EXPECT_TRUE(ini.ReadBool("Mobrelle", "RejetInex", false));
 }
 
 TEST_F(TForm1Test, CloseDownSavesUnlessShiftIsHeldAndLocksForGood) {

@@ -6,11 +6,15 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QFileInfo>
+#include <QMessageBox>
 
 #include "app/busy_lock.h"
+#include "app/core/cp1252.h"
 #include "app/core/texts.h"
 #include "app/internet_available.h"
 #include "app/key_state.h"
+#include "app/program_folder.h"
 #include "app/qt_text.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
@@ -47,6 +51,39 @@ TForm1::TForm1(Options options, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)), ui_(std::make_unique<Ui::TForm1>()) {
   ui_->setupUi(this);
   setWindowTitle("Mobrelle");
+  // Until the filter window exists, the lists and their settings are handled here.
+  hooks_.FirstUseWindow = [this] { AskForDefaultLists(); };
+  hooks_.CreateFilterWindow = [this] { LoadFilters(); };
+  hooks_.SaveFilterLists = [this] { SaveFilters(); };
+}
+
+void TForm1::LoadFilters() {
+  core_->Filters.Load(core_->Ini, options_.ProgramFolder, [this](const std::string& t) { ShowStatus(0, t); });
+  core_->ShowSenderCounts = core_->Filters.Settings.Inex.RejetInex;
+}
+
+void TForm1::SaveFilters() {
+  const SaveResult r = core_->Filters.Save(core_->Ini, core_->Settings.NbFicSauv, SystemHistoryClock(),
+                                           [this](const std::string& t) { ShowStatus(0, t); });
+  // The modified lists stay in memory; the user must know they are not on disk.
+  if (!r.Ok) QMessageBox::warning(this, "Mobrelle", QString::fromStdString(Cp1252ToUtf8(r.ErrorText)));
+}
+
+void TForm1::AskForDefaultLists() {
+  FilterState& filters = core_->Filters;
+  filters.Files.Folder = options_.ProgramFolder;
+  if (!filters.WantsDefaultLists()) return;
+  const QString caption = "Mobrelle - " + QTxt(1102);
+  const bool yes = AskYesNo ? AskYesNo(caption, QTxt(1103))
+                            : QMessageBox::question(this, caption, QTxt(1103), QMessageBox::Yes | QMessageBox::No) ==
+                                  QMessageBox::Yes;
+  if (!yes) return;
+  const QString shipped = ShippedFile("Defaut.rej");
+  if (shipped.isEmpty()) {
+    ShowStatus(0, "Filtres par d\xE9" "faut introuvables");
+    return;
+  }
+  CopyDefaultLists(QFileInfo(shipped).absolutePath().toLocal8Bit().toStdString(), filters.Files);
 }
 
 TForm1::~TForm1() {
@@ -217,7 +254,7 @@ void TForm1::SaveSettings() {
   s.Height = normal.height();
   for (int i = 0; i < MailboxListModel::kColumns; ++i) s.MailboxColumns[i] = ui_->ListView2->header()->sectionSize(i);
   s.HauteurBoites = ui_->GroupBox1->height();
-  s.SaveExitKeys(core_->Ini);
+  s.SaveExitKeys(core_->Ini, core_->Filters.KeyWriters());
   if (hooks_.SaveFilterLists) hooks_.SaveFilterLists();
 }
 

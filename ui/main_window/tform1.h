@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,6 +42,8 @@ class TForm1 : public QMainWindow {
 
   AppCore& Core() { return *core_; }
   StartupHooks& Hooks() { return hooks_; }
+  // The yes/no questions of the start-up; a message box unless a test answers instead.
+  std::function<bool(const QString& caption, const QString& text)> AskYesNo;
   StatusLog& Log() { return core_->Log; }
   void ShowStatus(int index, const std::string& text) { core_->Log.ShowStatus(index, text); }
 
@@ -68,6 +71,11 @@ class TForm1 : public QMainWindow {
   void Dsactiver1Click();
   void ApplyListColour();
   void UpdateMailboxGroupCaption();
+  // The filter lists and their settings: loaded where the filter window is created, saved with
+  // the settings, offered from the defaults on a first run.
+  void LoadFilters();
+  void SaveFilters();
+  void AskForDefaultLists();
   bool TrayUsable() const;
 
   Options options_;
