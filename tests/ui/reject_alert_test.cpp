@@ -272,6 +272,12 @@ TEST_F(RejectAlertTest, FieldsAreFilledPaintedAndCleared) {
         alert.close();
       },
       nullptr);
+
+  // A change of language retranslates the design but leaves the caption the verdict set.
+  QEvent languageChange(QEvent::LanguageChange);
+  QCoreApplication::sendEvent(&alert, &languageChange);
+  EXPECT_EQ(Child<QGroupBox>("Label1")->title(), U("Interception d'un message dont le sujet est rejeté avec && co"));
+  EXPECT_EQ(Child<QPushButton>("Button1")->text(), U("&Rejeter"));
 }
 
 // The stop switch tells the main window and stays down without ending the alert; only the main

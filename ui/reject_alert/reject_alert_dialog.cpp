@@ -1,10 +1,12 @@
 #include "ui/reject_alert/reject_alert_dialog.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+#include <QStyle>
 #include <algorithm>
 
 #include "app/busy_lock.h"
@@ -16,12 +18,8 @@
 namespace mobrelle {
 namespace {
 
-constexpr char kCaption[] = "Mobrelle - Interception d'un rejet sur ";
-constexpr char kDefaultDelete[] = "Par d\xE9" "faut, ce message sera supprim\xE9 au bout de ";
-constexpr char kDefaultKeep[] = "Par d\xE9" "faut, ce message sera conserv\xE9 au bout des ";
-constexpr char kSeconds[] = " s";
-constexpr char kRecipientsEmpty[] = "<Destinataire vide>";
-constexpr char kSentOn[] = "\xE9mis le ";
+// The texts this window builds go through tr(), so a language module translates them with the
+// texts of its design.
 constexpr int kBytesText = 1019;  // " octets."
 
 const QColor kRed(0xFF, 0x00, 0x00);
@@ -35,11 +33,11 @@ void SetTextColour(QLabel* label, const QColor& colour) {
 
 // The message texts come from the mail: a label clips them at its edge instead of widening the
 // window, and the tooltip keeps the whole text readable.
-void SetMessageText(QLabel* label, const std::string& cp1252) {
-  const QString text = ToQt(cp1252);
+void SetMessageText(QLabel* label, const QString& text) {
   label->setText(text);
   label->setToolTip(text);
 }
+void SetMessageText(QLabel* label, const std::string& cp1252) { SetMessageText(label, ToQt(cp1252)); }
 
 }  // namespace
 
@@ -56,6 +54,8 @@ RejectAlertDialog::RejectAlertDialog(int rejectEnableDelay, QWidget* parent)
   connect(ui_->Button1, &QPushButton::clicked, this, &RejectAlertDialog::Button1Click);
   connect(ui_->Button2, &QPushButton::clicked, this, &RejectAlertDialog::Button2Click);
   connect(ui_->SpeedButtonOff, &QToolButton::clicked, this, &RejectAlertDialog::SpeedButtonOffClicked);
+  ui_->SpeedButtonOff->setIcon(style()->standardIcon(QStyle::SP_MediaPause));
+  ui_->SpeedButtonOff->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
   SetTextColour(ui_->LblRejet, kPurple);
   for (QLabel* label : {ui_->LblExp, ui_->LblDest, ui_->LblDestCc, ui_->LblRejet, ui_->LblTaille, ui_->LblDate})
@@ -96,7 +96,7 @@ void RejectAlertDialog::PaintRed(AlertField field) { SetTextColour(FieldLabel(fi
 
 void RejectAlertDialog::ShowRecipientsEmpty() {
   for (QLabel* label : {ui_->LblDest, ui_->LblDestCc}) {
-    SetMessageText(label, kRecipientsEmpty);
+    SetMessageText(label, tr("<Destinataire vide>"));
     SetTextColour(label, kRed);
   }
   recipientsEmpty_ = true;
@@ -107,6 +107,7 @@ bool RejectAlertDialog::RecipientsShowEmpty() const { return recipientsEmpty_; }
 void RejectAlertDialog::SetFrameText(const std::string& text) {
   // A group box title reads '&' as a shortcut marker.
   ui_->Label1->setTitle(ToQt(text).replace('&', QStringLiteral("&&")));
+  frameSet_ = true;
 }
 
 bool RejectAlertDialog::StopSwitchDown() const { return ui_->SpeedButtonOff->isChecked(); }
@@ -126,7 +127,7 @@ AlertResult RejectAlertDialog::Show(char verdict, int countdownSeconds, const Al
   secondsLeft_ = countdownSeconds;
   choice_ = AlertResult::Choice::Closed;
 
-  setWindowTitle(ToQt(kCaption + texts.Mailbox));
+  setWindowTitle(tr("Mobrelle - Interception d'un rejet sur ") + ToQt(texts.Mailbox));
   ui_->ProgressBar1->setRange(0, std::max(countdownSeconds, 1));
   ui_->ProgressBar1->setValue(1);
   SetMessageText(ui_->LblRejet, texts.Filter);
@@ -137,9 +138,11 @@ AlertResult RejectAlertDialog::Show(char verdict, int countdownSeconds, const Al
     SetMessageText(ui_->LblDestCc, texts.Cc);
   }
   SetMessageText(ui_->LblTaille, FormatSize(texts.Size, '.') + Txt(kBytesText));
-  SetMessageText(ui_->LblDate, kSentOn + texts.Date);
-  const std::string seconds = std::to_string(countdownSeconds) + kSeconds;
-  ui_->LblDefaut->setText(ToQt((deleteByDefault ? kDefaultDelete : kDefaultKeep) + seconds));
+  SetMessageText(ui_->LblDate, tr("émis le ") + ToQt(texts.Date));
+  const QString seconds = QString::number(countdownSeconds) + tr(" s");
+  ui_->LblDefaut->setText((deleteByDefault ? tr("Par défaut, ce message sera supprimé au bout de ")
+                                           : tr("Par défaut, ce message sera conservé au bout des ")) +
+                          seconds);
 
   QPushButton* byDefault = deleteByDefault ? ui_->Button1 : ui_->Button2;
   ui_->Button1->setEnabled(true);
@@ -193,6 +196,16 @@ void RejectAlertDialog::Button1Click() {
 void RejectAlertDialog::Button2Click() {
   choice_ = AlertResult::Choice::Keep;
   accept();
+}
+
+void RejectAlertDialog::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::LanguageChange) {
+    // The frame caption is whatever the last verdict set; a new language does not reset it.
+    const QString frame = ui_->Label1->title();
+    ui_->retranslateUi(this);
+    if (frameSet_) ui_->Label1->setTitle(frame);
+  }
 }
 
 void RejectAlertDialog::done(int result) {

@@ -51,6 +51,9 @@ class RejectAlertDialog : public QDialog, public RejectAlert {
  public slots:
   void done(int result) override;
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
   void Timer1Timer();
   void Button1Click();
@@ -65,6 +68,7 @@ class RejectAlertDialog : public QDialog, public RejectAlert {
   bool rejectWasDefault_ = false;
   bool recipientsEmpty_ = false;
   bool showing_ = false;
+  bool frameSet_ = false;
   AlertResult::Choice choice_ = AlertResult::Choice::Closed;
 };
 
