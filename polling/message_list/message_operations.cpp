@@ -160,9 +160,11 @@ MessageOperations::DeleteResult MessageOperations::DeleteSelectedMessages(const 
   if (!window_.AskYesNo(Txt(kTxtDeleteTitle), WithCount(Txt(n == 1 ? kTxtAskOne : kTxtAskMany), n)))
     return DeleteResult::Refused;
 
+  // One deletion at a time: a waiting one holds the busy lock, which would also turn away the
+  // checks that refresh this one's mailboxes.
+  if (pendingDeletion_) return DeleteResult::Busy;
   auto hold = std::make_unique<BusyLock::Hold>();
   if (!DeletionBlocked(pending)) return RunDeletion(std::move(pending), history, historiseSuppression, std::move(hold));
-  if (pendingDeletion_) return DeleteResult::Busy;
   window_.SetBusyCursor(true);
   pendingDeletion_.emplace();
   pendingDeletion_->ids = std::move(pending);
