@@ -20,6 +20,13 @@ int NewRowIcon(const std::string& contentType, RowIcon keep) {
   return LowerCase(contentType).find("multipart") != std::string::npos ? 6 : 0;
 }
 
+MessageRowLook RowLook(int index, const std::string& rowMailbox, const std::string* selectedMailbox) {
+  MessageRowLook look;
+  look.PaleYellow = index % 2 == 1;
+  look.PurpleBold = selectedMailbox && *selectedMailbox == rowMailbox;
+  return look;
+}
+
 MessageListModel::MessageListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 uint64_t MessageListModel::AddRow(const NewMessageRow& m) {

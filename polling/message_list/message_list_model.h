@@ -103,4 +103,15 @@ class MessageListModel : public QAbstractTableModel {
 // The icon of a new row: 6 for multipart content, else 0; a keep icon replaces it.
 int NewRowIcon(const std::string& contentType, RowIcon keep);
 
+// How a row is painted: every second row (odd index) on pale yellow, the others on the list colour;
+// the rows of the mailbox selected in the mailbox list in purple bold.
+inline constexpr uint32_t kOddRowRgb = 0xF8F8BB;  // red F8, green F8, blue BB
+inline constexpr uint32_t kSelectedMailboxRgb = 0x800080;
+struct MessageRowLook {
+  bool PaleYellow = false;
+  bool PurpleBold = false;
+};
+// `selectedMailbox`: the caption of the selected mailbox row, null when none is selected.
+MessageRowLook RowLook(int index, const std::string& rowMailbox, const std::string* selectedMailbox);
+
 }  // namespace mobrelle

@@ -122,30 +122,45 @@ bool MessageOperations::DisplayBlocked(uint64_t id) const {
   return r && MailboxRowOf(r->Client) >= 0 && r->Client->Connected();
 }
 
+// A command waits for a free look on two ticks in a row. The tick may come inside the very wait in
+// which the check's QUIT completed (the client shows disconnected while QuitSync is still on the
+// stack); by the next tick that call has returned.
+bool MessageOperations::ReadyToRun(int& clearTicks, bool blocked) {
+  clearTicks = blocked ? 0 : clearTicks + 1;
+  return clearTicks >= 2;
+}
+
 void MessageOperations::RetryDeferred() {
   // Taken out before running: the command waits on servers, and this timer fires inside.
-  if (pendingDeletion_ && (!DeletionBlocked(pendingDeletion_->ids) || pendingDeletion_->since.hasExpired(CheckWaitLimitMs))) {
-    PendingDeletion p = std::move(*pendingDeletion_);
-    pendingDeletion_.reset();
-    DeleteResult r = DeleteResult::Busy;
-    if (!DeletionBlocked(p.ids)) {
-      r = RunDeletion(std::move(p.ids), *p.history, p.historise, std::move(p.hold));
-    } else {
-      p.hold.reset();
-      window_.SetBusyCursor(false);
+  if (pendingDeletion_) {
+    PendingDeletion& p = *pendingDeletion_;
+    const bool ready = ReadyToRun(p.clearTicks, DeletionBlocked(p.ids));
+    if (ready || p.since.hasExpired(CheckWaitLimitMs)) {
+      PendingDeletion taken = std::move(p);
+      pendingDeletion_.reset();
+      DeleteResult r = DeleteResult::Busy;
+      if (ready) {
+        r = RunDeletion(std::move(taken.ids), *taken.history, taken.historise, std::move(taken.hold));
+      } else {
+        taken.hold.reset();
+        window_.SetBusyCursor(false);
+      }
+      if (OnDeferredDeletion) OnDeferredDeletion(r);
     }
-    if (OnDeferredDeletion) OnDeferredDeletion(r);
   }
-  if (pendingDisplay_ && (!DisplayBlocked(pendingDisplay_->id) || pendingDisplay_->since.hasExpired(CheckWaitLimitMs))) {
-    PendingDisplay p = std::move(*pendingDisplay_);
-    pendingDisplay_.reset();
-    DisplayResult r = DisplayResult::Busy;
-    if (!DisplayBlocked(p.id)) {
-      r = RunDisplay(p.id, p.mode, p.fromViewer, *p.viewer);
-    } else {
-      window_.SetBusyCursor(false);
+  if (pendingDisplay_) {
+    PendingDisplay& p = *pendingDisplay_;
+    const bool ready = ReadyToRun(p.clearTicks, DisplayBlocked(p.id));
+    if (ready || p.since.hasExpired(CheckWaitLimitMs)) {
+      PendingDisplay taken = std::move(p);
+      pendingDisplay_.reset();
+      DisplayResult r = DisplayResult::Busy;
+      if (ready)
+        r = RunDisplay(taken.id, taken.mode, taken.fromViewer, *taken.viewer);
+      else
+        window_.SetBusyCursor(false);
+      if (OnDeferredDisplay) OnDeferredDisplay(r);
     }
-    if (OnDeferredDisplay) OnDeferredDisplay(r);
   }
   if (!HasDeferredCommand()) retry_.stop();
 }

@@ -71,8 +71,9 @@ class MessageOperations {
 
   // Runs the check of one mailbox (by its row), as the refresh after a change on its server.
   std::function<void(int mailboxRow)> CheckMailbox;
-  // Whether a check is running (the list is disabled meanwhile). May be empty: a mailbox whose
-  // client is connected is being checked either way.
+  // Whether a check is running (the list is disabled meanwhile), best answered by a count the check
+  // drops as its very last step. May be empty: a mailbox whose client is connected is being checked
+  // either way.
   std::function<bool()> CheckRunning;
   // How long a deferred command waits for the running check to end before it is dropped.
   int CheckWaitLimitMs = 60000;
@@ -115,6 +116,7 @@ class MessageOperations {
     bool historise = true;
     std::unique_ptr<BusyLock::Hold> hold;  // no check starts while the deletion waits
     QElapsedTimer since;
+    int clearTicks = 0;
   };
   struct PendingDisplay {
     uint64_t id = 0;
@@ -122,6 +124,7 @@ class MessageOperations {
     bool fromViewer = false;
     MessageViewer* viewer = nullptr;
     QElapsedTimer since;
+    int clearTicks = 0;
   };
 
   // The mailbox row of `client`, or -1 when the mailbox no longer exists.
@@ -133,6 +136,7 @@ class MessageOperations {
                            std::unique_ptr<BusyLock::Hold> hold);
   DisplayResult RunDisplay(uint64_t id, DisplayMode mode, bool fromViewer, MessageViewer& viewer);
   void RetryDeferred();
+  static bool ReadyToRun(int& clearTicks, bool blocked);
 
   MessageListModel& list_;
   MailboxListModel& mailboxes_;

@@ -188,5 +188,28 @@ TEST_F(MessageListModelTest, SortByDatePutsEmptyDatesFirstAndKeepsPersistentInde
   EXPECT_EQ(held.column(), 3);
 }
 
+TEST(MessageRowLookTest, OddRowsPaleAndTheSelectedMailboxPurple) {
+  const std::string maison = "Maison", empty;
+  struct Case {
+    int index;
+    const char* rowMailbox;
+    const std::string* selected;
+    bool pale, purple;
+  } cases[] = {
+      {0, "Maison", nullptr, false, false},
+      {1, "Maison", nullptr, true, false},
+      {2, "", nullptr, false, false},  // no selection: never purple, even for an empty caption
+      {3, "Maison", &maison, true, true},
+      {4, "Travail", &maison, false, false},
+      {5, "maison", &maison, true, false},  // the caption compared exactly
+      {6, "", &empty, false, true},
+  };
+  for (const Case& c : cases) {
+    const MessageRowLook look = RowLook(c.index, c.rowMailbox, c.selected);
+    EXPECT_EQ(look.PaleYellow, c.pale) << c.index;
+    EXPECT_EQ(look.PurpleBold, c.purple) << c.index;
+  }
+}
+
 }  // namespace
 }  // namespace mobrelle
