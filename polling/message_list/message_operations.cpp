@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_set>
 
 #include "app/busy_lock.h"
 #include "app/core/texts.h"
@@ -46,16 +47,21 @@ int MessageNumber(const std::string& caption) {
 
 // The ids of `selected` still listed, in list order.
 std::vector<uint64_t> InListOrder(const MessageListModel& list, const std::vector<uint64_t>& selected) {
-  std::vector<std::pair<int, uint64_t>> found;
-  for (uint64_t id : selected) {
-    const int i = list.IndexOf(id);
-    if (i >= 0) found.emplace_back(i, id);
-  }
-  std::sort(found.begin(), found.end());
-  found.erase(std::unique(found.begin(), found.end()), found.end());
+  const std::unordered_set<uint64_t> wanted(selected.begin(), selected.end());
   std::vector<uint64_t> out;
-  for (const auto& f : found) out.push_back(f.second);
+  for (int i = 0; i < list.Count() && out.size() < wanted.size(); ++i)
+    if (wanted.count(list.Row(i).Id)) out.push_back(list.Row(i).Id);
   return out;
+}
+
+// The first row in list order whose id is in `pending`, taken out of it; 0 when none is listed.
+uint64_t TakeNext(const MessageListModel& list, std::unordered_set<uint64_t>& pending) {
+  for (int i = 0; i < list.Count(); ++i) {
+    const uint64_t id = list.Row(i).Id;
+    if (pending.erase(id)) return id;
+  }
+  pending.clear();
+  return 0;
 }
 
 // The client's line handler for the time of one call, put back however the call ends.
@@ -198,12 +204,11 @@ MessageOperations::DeleteResult MessageOperations::RunDeletion(std::vector<uint6
   window_.SetListEnabled(false);
 
   std::vector<TSyncPop3Cli*> touched;
-  while (true) {
-    // The next selected row in list order, as the list stands now.
-    pending = InListOrder(list_, pending);
-    if (pending.empty()) break;
-    const uint64_t id = pending.front();
-    pending.erase(pending.begin());
+  std::unordered_set<uint64_t> left(pending.begin(), pending.end());
+  while (!left.empty()) {
+    // The next selected row in list order, as the list stands after the last wait.
+    const uint64_t id = TakeNext(list_, left);
+    if (id == 0) break;
 
     const MessageRow* row = list_.Find(id);
     const int box = MailboxRowOf(row->Client);
