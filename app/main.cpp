@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
+#include <QLabel>
+#include <QTimer>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstring>
@@ -10,12 +13,14 @@
 #include <optional>
 #include <string>
 
+#include "app/check_lock.h"
 #include "app/core/ini_file.h"
 #include "app/core/main_settings.h"
 #include "app/program_folder.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
 #include "inspect/analysis/analyse_command.h"
+#include "polling/check/headless_check.h"
 #include "ui/main_window/tform1.h"
 
 namespace {
@@ -24,6 +29,7 @@ struct CommandLine {
   QString home;
   std::optional<std::string> firstArgument;  // the first argument that is not one of the options below
   std::optional<std::string> analyse;  // --analyse FILE
+  bool check = false;  // --check
   bool help = false;
   bool version = false;
   std::string error;
@@ -47,6 +53,8 @@ CommandLine Parse(int argc, char** argv) {
         return cl;
       }
       cl.analyse = argv[++i];
+    } else if (std::strcmp(a, "--check") == 0) {
+      cl.check = true;
     } else if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
       cl.help = true;
     } else if (std::strcmp(a, "--version") == 0) {
@@ -58,12 +66,37 @@ CommandLine Parse(int argc, char** argv) {
   return cl;
 }
 
+// A "mobrelle --check" on the same folder saves the same lists: wait until it is done, and say so.
+void WaitForCommandLineCheck(const QString& folder) {
+  mobrelle::CheckLock lock(folder);
+  if (lock.TryLock(0)) {
+    lock.Unlock();
+    return;
+  }
+  QLabel note(QString::fromUtf8("Mobrelle attend la fin de la v\u00e9rification en cours (mobrelle --check) "
+                                "sur ce dossier..."));
+  note.setWindowTitle("Mobrelle");
+  note.setMargin(24);
+  note.show();
+  while (!lock.TryLock(0)) {
+    QEventLoop pause;
+    QTimer::singleShot(250, &pause, &QEventLoop::quit);
+    pause.exec();
+  }
+  lock.Unlock();
+}
+
 const char kUsage[] =
     "Usage: mobrelle [--home DIR] [icon]\n"
+    "       mobrelle [--home DIR] --check\n"
     "       mobrelle --analyse FILE\n"
     "Watches POP3 mailboxes from the notification area and filters spam on the servers.\n"
     "  --home DIR   keep the configuration, filter and history files in DIR\n"
     "  icon         (first argument, any letter case) start hidden in the notification area\n"
+    "  --check      check every mailbox once without a window: alerts settle as their countdown\n"
+    "               would; prints the listed messages (tab-separated) and a line per mailbox, saves\n"
+    "               the filter lists; exit 0, 1 when a mailbox could not be reached, 2 when the\n"
+    "               window runs on the same folder\n"
     "  --analyse FILE  list the parts and attachments of a saved message (or the members of a ZIP\n"
     "               archive), tab-separated, and exit\n"
     "  --version    print the version and exit\n"
@@ -87,6 +120,16 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  if (cl.check) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("Mobrelle");
+    const QString folder = mobrelle::ResolveProgramFolder(cl.home, QCoreApplication::applicationDirPath());
+    mobrelle::ProgramFolder::Set(folder);
+    QDir::setCurrent(folder);
+    const bool several = mobrelle::ReadSeveralInstances(mobrelle::IniFile(mobrelle::ProgramFolder::IniPath()));
+    return mobrelle::RunHeadlessCheck(folder, several, std::cout, std::cerr);
+  }
+
   QApplication app(argc, argv);
   QApplication::setApplicationName("Mobrelle");
   QApplication::setQuitOnLastWindowClosed(false);
@@ -101,6 +144,7 @@ int main(int argc, char** argv) {
   mobrelle::TerminationSignals termination;
   mobrelle::SingleInstance instance(folder);
   if (!several && !instance.Acquire()) return 0;  // the running instance has been told
+  WaitForCommandLineCheck(folder);
 
   try {
     mobrelle::TForm1 form({mobrelle::ProgramFolder::IniPath(), QFile::encodeName(folder).toStdString(),

@@ -22,6 +22,12 @@ MessageJudge::MessageJudge(FilterLists& lists, const MatchSettings& match, const
                            Services services)
     : lists_(lists), match_(match), settings_(settings), services_(std::move(services)) {}
 
+int MessageJudge::RejectedIn(const std::string& mailbox) const {
+  int n = 0;
+  for (const auto& [box, uidl] : recorded_) n += box == mailbox;
+  return n;
+}
+
 std::string MessageJudge::NextCount(const std::string& count) {
   long long n = 0;
   const char* end = count.data() + count.size();

@@ -47,6 +47,9 @@ class MessageJudge {
 
   MessageOutcome JudgeAndAct(const MessageInputs& msg, const MailboxRule& mailbox, const MessageActions& actions);
 
+  // Messages of `mailbox` recorded as rejected in this run.
+  int RejectedIn(const std::string& mailbox) const;
+
   // Adds 1 to a rejection count; an empty or unreadable count restarts at 1.
   static std::string NextCount(const std::string& count);
 

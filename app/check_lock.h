@@ -1,0 +1,23 @@
+#pragma once
+// The lock that keeps a command-line check and a window off the same program folder at the same
+// time: both save the same lists, and one would lose the other's history and counters.
+
+#include <QLockFile>
+#include <QString>
+#include <memory>
+
+namespace mobrelle {
+
+class CheckLock {
+ public:
+  explicit CheckLock(const QString& folder);
+  // Takes the lock, waiting at most `waitMs` for another holder to let go.
+  bool TryLock(int waitMs = 0);
+  void Unlock();
+  static QString Path(const QString& folder);
+
+ private:
+  std::unique_ptr<QLockFile> lock_;
+};
+
+}  // namespace mobrelle

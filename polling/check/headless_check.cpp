@@ -1,0 +1,133 @@
+#include "polling/check/headless_check.h"
+
+#include <QFile>
+#include <set>
+#include <string>
+
+#include "app/app_core.h"
+#include "app/check_lock.h"
+#include "app/core/cp1252.h"
+#include "app/core/texts.h"
+#include "app/program_folder.h"
+#include "app/single_instance.h"
+#include "app/startup.h"
+#include "filters/lists/history_dates.h"
+#include "filters/verdicts/verdict_ports.h"
+#include "polling/check/check_cycle.h"
+
+namespace mobrelle {
+
+namespace {
+
+// The alert answers as its countdown would have: 'd' deletes, 'g' keeps.
+class SettlingAlert : public RejectAlert {
+ public:
+  void ClearFields() override { empty_ = false; }
+  void PaintRed(AlertField) override {}
+  void ShowRecipientsEmpty() override { empty_ = true; }
+  bool RecipientsShowEmpty() const override { return empty_; }
+  void SetFrameText(const std::string&) override {}
+  AlertResult Show(char, int, const AlertTexts&) override { return {AlertResult::Choice::Closed, -1}; }
+
+ private:
+  bool empty_ = false;
+};
+
+class QuietView : public CheckView {
+ public:
+  explicit QuietView(std::ostream& err) : err_(err) {}
+  void SetListBusy(bool) override {}
+  void SetScreenBusy(bool) override {}
+  void ShowInterruptButton(bool) override {}
+  void EnableInterruptButton(bool, const std::string&) override {}
+  void ShowVersionLabel() override {}
+  void ShowCountLabel(const std::string&) override {}
+  void TrayAfterCheck(int) override {}
+  void ErrorIconShown() override {}
+  void EnableClearList(bool) override {}
+  void Beep() override {}
+  void FocusMessageList() override {}
+  bool AlertStopDown() const override { return false; }
+  void ReleaseAlertStop() override {}
+  void ShowMessage(const std::string& text) override { err_ << "mobrelle: " << Cp1252ToUtf8(text) << "\n"; }
+  RejectAlert* Alert() override { return &alert_; }
+  RejectionAnnouncer* Announcer() override { return nullptr; }
+
+ private:
+  std::ostream& err_;
+  SettlingAlert alert_;
+};
+
+// Tabs and line breaks inside a field would split the line for a script.
+std::string Field(const std::string& cp1252) {
+  std::string out = Cp1252ToUtf8(cp1252);
+  for (char& c : out)
+    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+  return out;
+}
+
+}  // namespace
+
+int RunHeadlessCheck(const QString& folder, bool severalInstances, std::ostream& out, std::ostream& err) {
+  // The lock first, then the look for a window: a window that starts now waits for this lock.
+  CheckLock lock(folder);
+  if (!lock.TryLock(60000)) {
+    err << "mobrelle: another \"mobrelle --check\" is running on " << folder.toStdString() << "\n";
+    return 2;
+  }
+  if (!severalInstances && SingleInstance::IsRunning(folder)) {
+    err << "mobrelle: Mobrelle is running on " << folder.toStdString()
+        << "; close it first (both would save the same filter lists and history)\n";
+    return 2;
+  }
+
+  AppCore core(ProgramFolder::IniPath());
+  PrepareCore(core, false);
+  if (!UnlockAtStartup(core, [](const std::string&, const std::string&) { return std::optional<std::string>(); })) {
+    err << "mobrelle: the mailboxes are locked with a password; open the window to check them\n";
+    return 2;
+  }
+  const std::string folder8 = QFile::encodeName(folder).toStdString();
+  LoadAccountsAndSettings(core, folder8);
+  // One pass over the mailboxes: no timer may start another check meanwhile.
+  for (int k = 0; k < core.Mailboxes.Count(); ++k) core.Mailboxes.StopTimer(k);
+  core.Filters.Load(core.Ini, folder8);
+  core.VersionCheckDone = true;  // no version check from a script
+
+  MessageListModel rows;
+  QuietView view(err);
+  {
+    CheckCycle cycle(core, view, rows);
+    for (int k = 0; k < core.Mailboxes.Count(); ++k) cycle.Timer1Timer(CheckSender::CheckAll, k);
+
+    for (int r = 0; r < rows.Count(); ++r) {
+      const MessageRow& row = rows.Row(r);
+      out << Field(row.Number);
+      for (const std::string& sub : row.SubItems) out << '\t' << Field(sub);
+      out << '\n';
+    }
+    int failed = 0;
+    for (int k = 0; k < core.Mailboxes.Count(); ++k) {
+      const std::string& name = core.Mailboxes.Caption(k);
+      const bool unreachable = core.Mailboxes.SubItemText(k, MailboxListModel::kCount) == Txt(1013);
+      TSyncPop3Cli* client = core.Mailboxes.Record(k).Client.get();
+      int listed = 0;
+      for (int r = 0; r < rows.Count(); ++r) listed += rows.Row(r).Client == client;
+      out << "== " << Field(name) << ": ";
+      if (unreachable) {
+        ++failed;
+        out << "not reached: " << Field(client->ErrorMessage()) << '\n';
+      } else {
+        out << listed << " listed, " << cycle.Judge().RejectedIn(name) << " rejected\n";
+      }
+    }
+    const SaveResult saved = core.Filters.Save(core.Ini, core.Settings.NbFicSauv, SystemHistoryClock());
+    if (!saved.Ok) {
+      err << "mobrelle: " << Cp1252ToUtf8(saved.ErrorText) << "\n";
+      return 1;
+    }
+    return failed ? 1 : 0;
+  }
+}
+
+}  // namespace mobrelle
