@@ -252,12 +252,8 @@ void CheckCycle::MessageLoop(Check& c) {
 }
 
 int CheckCycle::KnownRow(const Check& c, const std::string& uidl) const {
-  // Looked up in the list as it is now: a nested check may have changed it during the last wait.
-  for (int r = 0; r < rows_.Count(); ++r) {
-    const MessageRow& row = rows_.Row(r);
-    if (row.Client == c.client && row.Uidl() == uidl && !c.added.count(row.Id)) return r;
-  }
-  return -1;
+  // Asked of the list as it is now: a nested check may have changed it during the last wait.
+  return rows_.FindKnownRow(uidl, c.client, c.added);
 }
 
 bool CheckCycle::JudgeOrList(Check& c, int i) {

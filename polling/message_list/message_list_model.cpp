@@ -45,16 +45,35 @@ uint64_t MessageListModel::AddRow(const NewMessageRow& m) {
   r.Client = m.Client;
   r.Icon = NewRowIcon(m.ContentType, m.Keep);
   const int at = Count();
+  const uint64_t id = r.Id;
+  byUidl_.emplace(r.Uidl(), id);
   beginInsertRows({}, at, at);
   rows_.push_back(std::move(r));
+  if (!positionStale_) position_[id] = at;
   endInsertRows();
-  return rows_.back().Id;
+  return id;
 }
 
 int MessageListModel::IndexOf(uint64_t id) const {
-  for (size_t i = 0; i < rows_.size(); ++i)
-    if (rows_[i].Id == id) return static_cast<int>(i);
-  return -1;
+  if (positionStale_) {
+    position_.clear();
+    for (size_t i = 0; i < rows_.size(); ++i) position_[rows_[i].Id] = static_cast<int>(i);
+    positionStale_ = false;
+  }
+  const auto it = position_.find(id);
+  return it == position_.end() ? -1 : it->second;
+}
+
+int MessageListModel::FindKnownRow(const std::string& uidl, const TSyncPop3Cli* client,
+                                   const std::set<uint64_t>& skip) const {
+  int first = -1;
+  const auto [from, to] = byUidl_.equal_range(uidl);
+  for (auto it = from; it != to; ++it) {
+    if (skip.count(it->second)) continue;
+    const int i = IndexOf(it->second);
+    if (i >= 0 && rows_[static_cast<size_t>(i)].Client == client && (first < 0 || i < first)) first = i;
+  }
+  return first;
 }
 
 const MessageRow* MessageListModel::Find(uint64_t id) const {
@@ -79,6 +98,15 @@ void MessageListModel::SetNumber(int index, int number) {
   emit dataChanged(this->index(index, 0), this->index(index, 0));
 }
 
+void MessageListModel::Unindex(const MessageRow& r) {
+  const auto [from, to] = byUidl_.equal_range(r.Uidl());
+  for (auto it = from; it != to; ++it)
+    if (it->second == r.Id) {
+      byUidl_.erase(it);
+      return;
+    }
+}
+
 void MessageListModel::RemoveIf(const std::function<bool(const MessageRow&)>& pred) {
   // Contiguous runs go in one step each, from the end so the indexes before stay valid.
   for (int i = Count() - 1; i >= 0;) {
@@ -89,7 +117,9 @@ void MessageListModel::RemoveIf(const std::function<bool(const MessageRow&)>& pr
     int first = i;
     while (first > 0 && pred(rows_[static_cast<size_t>(first - 1)])) --first;
     beginRemoveRows({}, first, i);
+    for (int k = first; k <= i; ++k) Unindex(rows_[static_cast<size_t>(k)]);
     rows_.erase(rows_.begin() + first, rows_.begin() + i + 1);
+    positionStale_ = true;
     endRemoveRows();
     i = first - 1;
   }
@@ -107,6 +137,9 @@ void MessageListModel::Clear() {
   if (rows_.empty()) return;
   beginResetModel();
   rows_.clear();
+  byUidl_.clear();
+  position_.clear();
+  positionStale_ = false;
   endResetModel();
 }
 
@@ -158,6 +191,7 @@ bool MessageListModel::Sort(int column) {
     const int c = compare(CellText(a, column), CellText(b, column));
     return ascending ? c < 0 : c > 0;
   });
+  positionStale_ = true;
 
   QModelIndexList after;
   after.reserve(before.size());

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <set>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -65,6 +67,9 @@ class MessageListModel : public QAbstractTableModel {
 
   // The first row among [0, limit) whose UIDL is `uidl` and whose mailbox is `client`; -1 if none.
   int FindKnown(const std::string& uidl, const TSyncPop3Cli* client, int limit) const;
+  // The first row in list order whose UIDL is `uidl` and whose mailbox is `client`, leaving out
+  // the rows in `skip`; -1 if none. Costs the rows of that UIDL, not the whole list.
+  int FindKnownRow(const std::string& uidl, const TSyncPop3Cli* client, const std::set<uint64_t>& skip) const;
   void SetNumber(int index, int number);
   // Removes the rows of `client`'s mailbox whose UIDL is not in `seen`.
   void RemoveVanished(const TSyncPop3Cli* client, const std::unordered_set<std::string>& seen);
@@ -93,9 +98,15 @@ class MessageListModel : public QAbstractTableModel {
  private:
   const std::string& CellText(const MessageRow& r, int column) const;
   void RemoveIf(const std::function<bool(const MessageRow&)>& pred);
+  void Unindex(const MessageRow& r);
 
   std::vector<MessageRow> rows_;
   uint64_t nextId_ = 1;
+  // A check asks for every message whether it is listed: the rows by unique id, and where each
+  // row is, kept so that the question does not cost a pass over the list.
+  std::unordered_multimap<std::string, uint64_t> byUidl_;
+  mutable std::unordered_map<uint64_t, int> position_;
+  mutable bool positionStale_ = false;
   int sortColumn_ = -1;
   bool ascending_ = true;
 };

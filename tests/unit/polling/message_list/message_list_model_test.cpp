@@ -118,6 +118,30 @@ TEST_F(MessageListModelTest, KnownMessageIsFoundOnlyAmongItsMailboxRowsBeforeThe
   EXPECT_EQ(changed.count(), 1);
 }
 
+// The lookup the check uses: the first row in list order, kept right through sorts and removals.
+TEST_F(MessageListModelTest, KnownRowThroughSortsAndRemovals) {
+  const uint64_t z = Add(&a, "dup", 1, "zz");
+  Add(&b, "dup", 1, "aa");
+  const uint64_t y = Add(&a, "dup", 2, "yy");
+  const uint64_t fresh = Add(&a, "new", 3, "mm");
+  EXPECT_EQ(list.FindKnownRow("dup", &a, {}), list.IndexOf(z));
+  EXPECT_EQ(list.FindKnownRow("dup", &b, {}), 1);
+  EXPECT_EQ(list.FindKnownRow("new", &a, {fresh}), -1);  // added by this check: not a known one
+  EXPECT_EQ(list.FindKnownRow("none", &a, {}), -1);
+  ASSERT_TRUE(list.Sort(MessageListModel::kSubject + 1));  // aa, mm, yy, zz
+  EXPECT_EQ(list.FindKnownRow("dup", &a, {}), list.IndexOf(y));
+  EXPECT_EQ(list.IndexOf(y), 2);
+  list.RemoveVanished(&a, {"new", "dup"});
+  list.RemoveVanished(&b, {});
+  EXPECT_EQ(list.FindKnownRow("dup", &b, {}), -1);
+  EXPECT_EQ(list.FindKnownRow("dup", &a, {}), list.IndexOf(y));
+  EXPECT_EQ(list.IndexOf(y), 1);
+  list.Clear();
+  EXPECT_EQ(list.FindKnownRow("dup", &a, {}), -1);
+  const uint64_t again = Add(&a, "dup");
+  EXPECT_EQ(list.FindKnownRow("dup", &a, {}), list.IndexOf(again));
+}
+
 TEST_F(MessageListModelTest, VanishedRowsOfOneMailboxLeaveAndIdsStay) {
   const uint64_t a1 = Add(&a, "a1");
   const uint64_t b1 = Add(&b, "b1");
