@@ -276,6 +276,57 @@ TEST_F(CheckCycleTest, AnotherMailboxCheckedInsideAWait) {
   EXPECT_FALSE(view.listBusy);
 }
 
+TEST_F(CheckCycleTest, EmptyMailboxApopAndInterrupt) {
+  DovecotServer server;
+  server.AddUser("jean", "pw");
+  server.AddUser("vide", "pw");
+  for (const char* s : {"un", "deux", "trois"}) server.AddMessage("jean", Mail("a@amis.test", s));
+  ASSERT_TRUE(server.Start());
+  const int jean = AddMailbox("Jean", "jean", "pw", server.Port());
+  core->Mailboxes.Record(jean).Pop3APOP = true;
+  Cycle().Timer1Timer(CheckSender::QueryMenu, jean);
+  EXPECT_EQ(rows.Count(), 3);
+
+  // An empty mailbox: no UIDL, no TOP, no stop button.
+  const int empty = AddMailbox("Vide", "vide", "pw", server.Port());
+  std::vector<std::string> sent;
+  core->Mailboxes.Record(empty).Client->OnDisplay = [&](TSyncPop3Cli*, const std::string& l) {
+    if (l.rfind("> ", 0) == 0) sent.push_back(l.substr(2, 4));
+  };
+  view.interruptShown = false;
+  Cycle().Timer1Timer(CheckSender::QueryMenu, empty);
+  EXPECT_EQ(sent, (std::vector<std::string>{"USER", "PASS", "STAT", "QUIT"}));
+  EXPECT_FALSE(view.interruptShown);
+  EXPECT_EQ(core->Mailboxes.SubItemText(empty, MailboxListModel::kCount), "");
+  EXPECT_EQ(rows.Count(), 3);
+
+  // Stopped while the first header is on its way: the next messages are not fetched, and the rows
+  // of the messages it did not come to leave the list until the next check finds them again.
+  rows.Clear();
+  Cycle().Timer1Timer(CheckSender::QueryMenu, jean);
+  ASSERT_EQ(rows.Count(), 3);
+  const std::string firstUidl = rows.Row(0).Uidl();
+  rows.RemoveVanished(core->Mailboxes.Record(jean).Client.get(), {firstUidl});  // only message 1 is listed
+  sent.clear();
+  QTimer stop;
+  stop.setSingleShot(true);
+  stop.setInterval(0);
+  QObject::connect(&stop, &QTimer::timeout, [&] { Cycle().BtnInterrompreClick(); });
+  core->Mailboxes.Record(jean).Client->OnDisplay = [&](TSyncPop3Cli*, const std::string& l) {
+    if (l.rfind("> ", 0) == 0) sent.push_back(l.substr(2));
+    if (l.rfind("> TOP 2", 0) == 0) stop.start();
+  };
+  Cycle().Timer1Timer(CheckSender::QueryMenu, jean);
+  EXPECT_EQ(Cycle().InterruptRequest(), 1);
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "TOP 3 0"), 0);
+  EXPECT_EQ(core->Log.Events().end() != std::find(core->Log.Events().begin(), core->Log.Events().end(),
+                                                   " " + Txt(1094)),
+            true);
+  EXPECT_LE(rows.Count(), 2);
+  EXPECT_EQ(rows.Row(0).Uidl(), firstUidl);
+  EXPECT_EQ(server.MessageCount("jean"), 3u);
+}
+
 // A header cut by a dropped connection is neither judged nor listed.
 TEST_F(CheckCycleTest, CutHeaderIsNotJudged) {
   FakeServer server(FakeServer::Mode::kDropMidTop);
