@@ -1,0 +1,454 @@
+// Times a whole check of a mailbox against a bare blocking-socket client that sends the same
+// commands to the same Dovecot in the same run:
+//   - our check (the check cycle with its message list and a view that does nothing) of N new
+//     messages, then the check again of the same, now listed, messages; N = 2,000 and 10,000;
+//   - "mobrelle --check" of 10,000 new messages, the program started as a script would;
+//   - the longest time the event loop went without running a 5 ms timer during our checks: how long
+//     a window would stay frozen.
+// The reference sends USER, PASS, STAT, then UIDL n, TOP n 0 and LIST n for each new message, UIDL n
+// alone for each known one, and QUIT.
+//
+// Each figure is taken several times, the contenders taking turns, and the best and the median run
+// are printed: on a small shared machine one slow run says more about the neighbours than about us.
+// Run by hand inside a loopback-only namespace:
+//   bash scripts/sandbox.sh build/bin/check_bench [--small 2000] [--large 10000] [--repeat 5]
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/app_core.h"
+#include "app/busy_lock.h"
+#include "app/core/ini_file.h"
+#include "app/mailbox_list_model.h"
+#include "app/startup.h"
+#include "filters/verdicts/verdict_ports.h"
+#include "polling/check/check_cycle.h"
+#include "polling/check/check_ports.h"
+#include "polling/message_list/message_list_model.h"
+#include "polling/pop3/sync_pop3_cli.h"
+#include "tests/support/servers/dovecot_server.h"
+#include "tests/support/temp_dir.h"
+
+using namespace mobrelle;
+using namespace mobrelle::test;
+
+namespace {
+
+// ---- the reference: one blocking socket, one buffer, no event loop ----
+// It checks only that each reply is positive, which is the least any client must do.
+class RawPop3 {
+ public:
+  ~RawPop3() { Close(); }
+
+  bool Connect(const std::string& host, uint16_t port) {
+    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd_ < 0) return false;
+    // Same socket options as ours: commands leave at once; a stuck server cannot hang the bench.
+    const int one = 1;
+    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    timeval limit{30, 0};
+    ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port);
+    if (::inet_pton(AF_INET, host.c_str(), &addr.sin_addr) != 1) return false;
+    if (::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) return false;
+    start_ = end_ = 0;
+    std::string_view greeting;
+    return ReadLine(greeting) && Positive(greeting);
+  }
+
+  bool Command(std::string_view command) {
+    std::string_view reply;
+    return Send(command) && ReadLine(reply) && Positive(reply);
+  }
+
+  // A command with a multi-line reply, read through its "." line.
+  bool MultiLine(std::string_view command, size_t& lines) {
+    if (!Command(command)) return false;
+    for (int guard = 0; guard < 1000000; ++guard) {
+      std::string_view line;
+      if (!ReadLine(line)) return false;
+      if (line == ".") return true;
+      ++lines;
+    }
+    return false;
+  }
+
+  // QUIT, then wait for the server to close, as ours does.
+  bool Quit() {
+    if (!Command("QUIT")) return false;
+    char rest[256];
+    for (int guard = 0; guard < 1000; ++guard) {
+      const ssize_t n = ::recv(fd_, rest, sizeof rest, 0);
+      if (n == 0) break;
+      if (n < 0) return false;
+    }
+    Close();
+    return true;
+  }
+
+ private:
+  static bool Positive(std::string_view reply) { return !reply.empty() && reply[0] == '+'; }
+
+  bool Send(std::string_view command) {
+    char line[128];
+    if (command.size() + 2 > sizeof line) return false;
+    std::memcpy(line, command.data(), command.size());
+    std::memcpy(line + command.size(), "\r\n", 2);
+    const size_t size = command.size() + 2;
+    return ::send(fd_, line, size, MSG_NOSIGNAL) == static_cast<ssize_t>(size);
+  }
+
+  bool ReadLine(std::string_view& line) {
+    for (int guard = 0; guard < 100000; ++guard) {
+      if (const void* lf = std::memchr(buf_ + start_, '\n', end_ - start_)) {
+        const size_t at = static_cast<const char*>(lf) - buf_;
+        size_t stop = at;
+        if (stop > start_ && buf_[stop - 1] == '\r') --stop;
+        line = std::string_view(buf_ + start_, stop - start_);
+        start_ = at + 1;
+        return true;
+      }
+      if (start_ > 0) {
+        std::memmove(buf_, buf_ + start_, end_ - start_);
+        end_ -= start_;
+        start_ = 0;
+      }
+      if (end_ == sizeof buf_) return false;  // a line longer than the buffer: not from Dovecot
+      const ssize_t n = ::recv(fd_, buf_ + end_, sizeof buf_ - end_, 0);
+      if (n <= 0) return false;
+      end_ += static_cast<size_t>(n);
+    }
+    return false;
+  }
+
+  void Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+  int fd_ = -1;
+  char buf_[16384];
+  size_t start_ = 0, end_ = 0;
+};
+
+struct Account {
+  std::string label, host;
+  uint16_t port;
+  std::string user, password;
+  int messages;
+};
+
+// Seconds, or a negative number when a command failed. `known`: the messages are listed already,
+// so each costs its UIDL only.
+double RawCheck(const Account& a, bool known) {
+  RawPop3 r;
+  QElapsedTimer clock;
+  clock.start();
+  if (!r.Connect(a.host, a.port) || !r.Command("USER " + a.user) || !r.Command("PASS " + a.password) ||
+      !r.Command("STAT"))
+    return -1;
+  char command[64];
+  size_t lines = 0;
+  for (int n = 1; n <= a.messages; ++n) {
+    std::snprintf(command, sizeof command, "UIDL %d", n);
+    if (!r.Command(command)) return -1;
+    if (known) continue;
+    std::snprintf(command, sizeof command, "TOP %d 0", n);
+    if (!r.MultiLine(command, lines)) return -1;
+    std::snprintf(command, sizeof command, "LIST %d", n);
+    if (!r.Command(command)) return -1;
+  }
+  if (!r.Quit()) return -1;
+  return clock.nsecsElapsed() / 1e9;
+}
+
+// ---- ours ----
+
+class QuietView : public CheckView, public RejectAlert {
+ public:
+  void SetListBusy(bool) override {}
+  void SetScreenBusy(bool) override {}
+  void ShowInterruptButton(bool) override {}
+  void EnableInterruptButton(bool, const std::string&) override {}
+  void ShowVersionLabel() override {}
+  void ShowCountLabel(const std::string&) override {}
+  void TrayAfterCheck(int) override {}
+  void ErrorIconShown() override {}
+  void EnableClearList(bool) override {}
+  void Beep() override {}
+  void FocusMessageList() override {}
+  bool AlertStopDown() const override { return false; }
+  void ReleaseAlertStop() override {}
+  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
+  RejectAlert* Alert() override { return this; }
+  RejectionAnnouncer* Announcer() override { return nullptr; }
+  void ClearFields() override {}
+  void PaintRed(AlertField) override {}
+  void ShowRecipientsEmpty() override {}
+  bool RecipientsShowEmpty() const override { return false; }
+  void SetFrameText(const std::string&) override {}
+  AlertResult Show(char, int, const AlertTexts&) override {
+    ++alerts;
+    return {AlertResult::Choice::Closed, -1};
+  }
+  int alerts = 0;
+};
+
+// The longest gap between two runs of a 5 ms timer, from Start to Stop (both ends count: the
+// window is frozen as long as the check holds the thread without waiting).
+class StallMeter {
+ public:
+  StallMeter() {
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
+  }
+  void Start() {
+    longest_ = 0;
+    ticks_ = 0;
+    clock_.start();
+    last_ = 0;
+    timer_.start();
+  }
+  void Stop() {
+    Tick();
+    timer_.stop();
+  }
+  double LongestMs() const { return longest_ / 1e6; }
+  int Ticks() const { return ticks_; }
+
+ private:
+  void Tick() {
+    const qint64 now = clock_.nsecsElapsed();
+    longest_ = std::max(longest_, now - last_);
+    last_ = now;
+    ++ticks_;
+  }
+  QTimer timer_;
+  QElapsedTimer clock_;
+  qint64 last_ = 0, longest_ = 0;
+  int ticks_ = 0;
+};
+
+struct OursRun {
+  double first = -1, again = -1;    // seconds
+  double firstStall = 0, againStall = 0;  // ms
+};
+
+// A fresh program state each run, so the first check finds every message new.
+OursRun OursCheck(const Account& a, StallMeter& meter) {
+  OursRun out;
+  BusyLock::ResetForTests();
+  TempDir dir;
+  AppCore core(dir.File("Mobrelle.ini"));
+  PrepareCore(core, true);
+  core.Filters.Files.Folder = dir.Path();
+  core.Settings.TestInternet = false;
+  MailboxFields f;
+  f.Label = a.label;
+  f.UserName = a.user;
+  f.Host = a.host;
+  f.Password = a.password;
+  f.IntervalText = "0";
+  std::string error;
+  if (!core.Mailboxes.Create(f, &error)) {
+    std::fprintf(stderr, "ours: mailbox not created: %s\n", error.c_str());
+    return out;
+  }
+  const int row = core.Mailboxes.Count() - 1;
+  core.Mailboxes.Record(row).Client->Port = a.port;
+  QuietView view;
+  MessageListModel rows;
+  CheckCycle cycle(core, view, rows);
+
+  for (int pass = 0; pass < 2; ++pass) {
+    QElapsedTimer clock;
+    meter.Start();
+    clock.start();
+    cycle.Timer1Timer(CheckSender::QueryMenu, row);
+    const double t = clock.nsecsElapsed() / 1e9;
+    meter.Stop();
+    if (rows.Count() != a.messages || view.alerts != 0) {
+      std::fprintf(stderr, "ours: %d rows listed of %d, %d alerts; log: %s\n", rows.Count(), a.messages,
+                   view.alerts, core.Log.Panel(1).c_str());
+      return OursRun{};
+    }
+    (pass == 0 ? out.first : out.again) = t;
+    (pass == 0 ? out.firstStall : out.againStall) = meter.LongestMs();
+  }
+  return out;
+}
+
+// ---- the program run as a script ----
+
+QString ProgramPath() {
+  const QByteArray dir = qgetenv("MOBRELLE_BIN_DIR");
+  return (dir.isEmpty() ? QString(MOBRELLE_BIN_DIR) : QString::fromLocal8Bit(dir)) + "/mobrelle";
+}
+
+// Seconds from the start of the process to its end, or negative when it failed.
+double ProgramCheck(const std::string& home, const Account& a) {
+  QProcess p;
+  QElapsedTimer clock;
+  clock.start();
+  p.start(ProgramPath(), {"--home", QString::fromStdString(home), "--check"});
+  if (!p.waitForFinished(300000)) {
+    p.kill();
+    p.waitForFinished();
+    std::fprintf(stderr, "mobrelle --check did not end\n");
+    return -1;
+  }
+  const double t = clock.nsecsElapsed() / 1e9;
+  const std::string out = p.readAllStandardOutput().toStdString();
+  const std::string summary = "== " + a.label + ": " + std::to_string(a.messages) + " listed, 0 rejected\n";
+  if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || out.find(summary) == std::string::npos) {
+    std::fprintf(stderr, "mobrelle --check failed (%d): %s\n", p.exitCode(),
+                 p.readAllStandardError().toStdString().c_str());
+    return -1;
+  }
+  return t;
+}
+
+// ---- figures ----
+
+struct Figures {
+  std::vector<double> runs;
+  bool Take(double t) {
+    if (t < 0) return false;
+    runs.push_back(t);
+    return true;
+  }
+  double Best() const { return *std::min_element(runs.begin(), runs.end()); }
+  double Worst() const { return *std::max_element(runs.begin(), runs.end()); }
+  double Median() const {
+    std::vector<double> s = runs;
+    std::sort(s.begin(), s.end());
+    return s.size() % 2 ? s[s.size() / 2] : (s[s.size() / 2 - 1] + s[s.size() / 2]) / 2;
+  }
+};
+
+void Print(const std::string& what, const char* name, const Figures& ours, const Figures& raw) {
+  std::printf("%-22s best   %-6s %7.3f s  reference %7.3f s  ratio %.3f\n", what.c_str(), name, ours.Best(),
+              raw.Best(), ours.Best() / raw.Best());
+  std::printf("%-22s median %-6s %7.3f s  reference %7.3f s  ratio %.3f\n", "", name, ours.Median(), raw.Median(),
+              ours.Median() / raw.Median());
+}
+
+int Arg(int argc, char** argv, const char* name, int fallback) {
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], name) == 0) return std::atoi(argv[i + 1]);
+  return fallback;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const int small = std::clamp(Arg(argc, argv, "--small", 2000), 1, 20000);
+  const int large = std::clamp(Arg(argc, argv, "--large", 10000), 1, 50000);
+  const int repeat = std::clamp(Arg(argc, argv, "--repeat", 5), 1, 20);
+
+  auto message = [](int i) {
+    return "From: Sender " + std::to_string(i) + " <s" + std::to_string(i) +
+           "@example.test>\r\nTo: bench@example.test\r\nSubject: message " + std::to_string(i) +
+           "\r\nDate: Thu, 10 Dec 2026 12:00:00 +0000\r\n\r\nBody.\r\n";
+  };
+  DovecotServer server;
+  server.AddUser("small", "small-pass");
+  server.AddUser("large", "large-pass");
+  // One message each before the start, the rest delivered after: the start script copies its
+  // initial messages one by one.
+  server.AddMessage("small", message(1));
+  server.AddMessage("large", message(1));
+  if (!server.Start()) {
+    std::fprintf(stderr, "Dovecot did not start: %s\n", server.Error().c_str());
+    return 1;
+  }
+  for (int i = 2; i <= small; ++i) server.AddMessage("small", message(i));
+  for (int i = 2; i <= large; ++i) server.AddMessage("large", message(i));
+  const std::vector<Account> accounts = {
+      {"Petite", server.Host(), server.Port(), "small", "small-pass", small},
+      {"Grande", server.Host(), server.Port(), "large", "large-pass", large},
+  };
+
+  // The program's folder for "mobrelle --check": one mailbox, the large one.
+  TempDir home;
+  {
+    IniFile ini(home.File("Mobrelle.ini"));
+    MailboxListModel boxes(ini);
+    boxes.LoadAll({});
+    MailboxFields f;
+    f.Label = accounts[1].label;
+    f.UserName = accounts[1].user;
+    f.Host = accounts[1].host;
+    f.Password = accounts[1].password;
+    f.IntervalText = "300";
+    if (!boxes.Create(f)) return 1;
+    ini.WriteInteger(f.Label, "Pop3Port", accounts[1].port);
+  }
+
+  StallMeter meter;
+  // A first pass lets Dovecot index the new mail, so no contender pays for it.
+  for (const Account& a : accounts)
+    if (RawCheck(a, false) < 0 || OursCheck(a, meter).first < 0) return 1;
+
+  struct Series {
+    Figures ours, oursAgain, raw, rawAgain, firstStall, againStall, program;
+  };
+  std::vector<Series> series(accounts.size());
+  for (int r = 0; r < repeat; ++r) {
+    for (size_t k = 0; k < accounts.size(); ++k) {
+      const Account& a = accounts[k];
+      Series& s = series[k];
+      const bool withProgram = k == 1;
+      const int turns = withProgram ? 3 : 2;
+      // Who goes first turns, so nobody always meets a freshly warmed server.
+      for (int t = 0; t < turns; ++t) {
+        const int who = (t + r) % turns;
+        if (who == 0) {
+          const OursRun o = OursCheck(a, meter);
+          if (!s.ours.Take(o.first) || !s.oursAgain.Take(o.again)) return 1;
+          s.firstStall.Take(o.firstStall);
+          s.againStall.Take(o.againStall);
+        } else if (who == 1) {
+          if (!s.raw.Take(RawCheck(a, false)) || !s.rawAgain.Take(RawCheck(a, true))) return 1;
+        } else if (!s.program.Take(ProgramCheck(home.Path(), a))) {
+          return 1;
+        }
+      }
+    }
+  }
+
+  std::printf("%d runs each; ratio = ours / reference\n", repeat);
+  for (size_t k = 0; k < accounts.size(); ++k) {
+    const Series& s = series[k];
+    const std::string n = std::to_string(accounts[k].messages);
+    Print("first check " + n, "ours", s.ours, s.raw);
+    Print("check again " + n, "ours", s.oursAgain, s.rawAgain);
+    if (!s.program.runs.empty()) Print("mobrelle --check " + n, "prog", s.program, s.raw);
+    std::printf("%-22s longest stall  first check: median %.1f ms, worst %.1f ms;  check again: median %.1f ms, "
+                "worst %.1f ms\n",
+                ("event loop " + n).c_str(), s.firstStall.Median(), s.firstStall.Worst(), s.againStall.Median(),
+                s.againStall.Worst());
+  }
+  return 0;
+}
