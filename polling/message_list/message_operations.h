@@ -110,7 +110,10 @@ class MessageOperations {
   bool HasDeferredCommand() const { return pendingDeletion_.has_value() || pendingDisplay_.has_value(); }
 
  private:
+  // The constructors are declared so that std::optional sees them as constructible inside this
+  // class (clang decides that before the default member initializers are parsed).
   struct PendingDeletion {
+    PendingDeletion() {}
     std::vector<uint64_t> ids;
     HistoryList* history = nullptr;
     bool historise = true;
@@ -119,6 +122,7 @@ class MessageOperations {
     int clearTicks = 0;
   };
   struct PendingDisplay {
+    PendingDisplay() {}
     uint64_t id = 0;
     DisplayMode mode = DisplayMode::Text;
     bool fromViewer = false;
