@@ -4,7 +4,13 @@
 //     messages, then the check again of the same, now listed, messages; N = 2,000 and 10,000;
 //   - "mobrelle --check" of 10,000 new messages, the program started as a script would;
 //   - the longest time the event loop went without running a 5 ms timer during our checks: how long
-//     a window would stay frozen.
+//     a window would stay frozen;
+//   - our POP3 client alone sending the same commands, without the check around it: which share of
+//     a difference is the client's waits and which the check's own work per message.
+// With --view plain the message list is shown in a tree view meanwhile (offscreen when there is no
+// display), so the times and the stall include what a window pays for each listed row; with
+// --view paced the view's updates are off during the check and it is repainted every 40 ms
+// instead, to measure that remedy. --table shows it in a table view instead of a tree view.
 // The reference sends USER, PASS, STAT, then UIDL n, TOP n 0 and LIST n for each new message, UIDL n
 // alone for each known one, and QUIT.
 //
@@ -12,6 +18,8 @@
 // are printed: on a small shared machine one slow run says more about the neighbours than about us.
 // Run by hand inside a loopback-only namespace:
 //   bash scripts/sandbox.sh build/bin/check_bench [--small 2000] [--large 10000] [--repeat 5]
+// With --profile ours|raw|program only that contender runs, on the large mailbox: a profiler or a
+// system-call count then sees nobody else.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -20,10 +28,14 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTimer>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTreeView>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -181,6 +193,33 @@ double RawCheck(const Account& a, bool known) {
   return clock.nsecsElapsed() / 1e9;
 }
 
+// ---- our client alone ----
+
+double ClientCheck(const Account& a, bool known) {
+  TSyncPop3Cli c;
+  size_t lines = 0;
+  c.OnMessageLine = [&](TSyncPop3Cli*) { ++lines; };
+  c.Host = a.host;
+  c.Port = a.port;
+  c.UserName = a.user;
+  c.PassWord = a.password;
+  c.Timeout = 30;
+  QElapsedTimer clock;
+  clock.start();
+  if (!c.OpenSync() || !c.StatSync() || c.MsgCount() != a.messages) return -1;
+  for (int n = 1; n <= a.messages; ++n) {
+    c.MsgNum = n;
+    if (!c.UidlSync()) return -1;
+    if (known) continue;
+    c.MsgLines = 0;
+    if (!c.TopSync()) return -1;
+    c.MsgNum = n;
+    if (!c.ListSync()) return -1;
+  }
+  if (!c.QuitSync()) return -1;
+  return clock.nsecsElapsed() / 1e9;
+}
+
 // ---- ours ----
 
 class QuietView : public CheckView, public RejectAlert {
@@ -255,7 +294,9 @@ struct OursRun {
 };
 
 // A fresh program state each run, so the first check finds every message new.
-OursRun OursCheck(const Account& a, StallMeter& meter) {
+enum class ViewMode { kNone, kPlain, kPaced };
+
+OursRun OursCheck(const Account& a, StallMeter& meter, ViewMode viewMode, bool table) {
   OursRun out;
   BusyLock::ResetForTests();
   TempDir dir;
@@ -278,13 +319,50 @@ OursRun OursCheck(const Account& a, StallMeter& meter) {
   core.Mailboxes.Record(row).Client->Port = a.port;
   QuietView view;
   MessageListModel rows;
+  std::unique_ptr<QAbstractItemView> list;
+  QTimer pace;
+  if (viewMode != ViewMode::kNone) {
+    if (table) {
+      auto* t = new QTableView;
+      t->verticalHeader()->hide();
+      t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+      t->setShowGrid(false);
+      list.reset(t);
+    } else {
+      auto* t = new QTreeView;
+      t->setRootIsDecorated(false);
+      t->setUniformRowHeights(true);
+      list.reset(t);
+    }
+    list->setModel(&rows);
+    list->resize(900, 500);
+    list->show();
+    QCoreApplication::processEvents();
+  }
+  if (viewMode == ViewMode::kPaced) {
+    pace.setInterval(40);
+    QObject::connect(&pace, &QTimer::timeout, [&list] {
+      list->setUpdatesEnabled(true);
+      list->repaint();
+      list->setUpdatesEnabled(false);
+    });
+  }
   CheckCycle cycle(core, view, rows);
 
   for (int pass = 0; pass < 2; ++pass) {
     QElapsedTimer clock;
     meter.Start();
     clock.start();
+    if (viewMode == ViewMode::kPaced) {
+      list->setUpdatesEnabled(false);
+      pace.start();
+    }
     cycle.Timer1Timer(CheckSender::QueryMenu, row);
+    if (viewMode == ViewMode::kPaced) {
+      pace.stop();
+      list->setUpdatesEnabled(true);
+      list->repaint();
+    }
     const double t = clock.nsecsElapsed() / 1e9;
     meter.Stop();
     if (rows.Count() != a.messages || view.alerts != 0) {
@@ -353,6 +431,18 @@ void Print(const std::string& what, const char* name, const Figures& ours, const
               ours.Median() / raw.Median());
 }
 
+double CpuSeconds(int who = RUSAGE_SELF) {
+  rusage u{};
+  getrusage(who, &u);
+  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+std::string TextArg(int argc, char** argv, const char* name) {
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], name) == 0) return argv[i + 1];
+  return {};
+}
+
 int Arg(int argc, char** argv, const char* name, int fallback) {
   for (int i = 1; i + 1 < argc; ++i)
     if (std::strcmp(argv[i], name) == 0) return std::atoi(argv[i + 1]);
@@ -362,10 +452,28 @@ int Arg(int argc, char** argv, const char* name, int fallback) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  const std::string viewArg = TextArg(argc, argv, "--view");
+  if (!viewArg.empty() && viewArg != "plain" && viewArg != "paced") {
+    std::fprintf(stderr, "--view takes plain or paced\n");
+    return 2;
+  }
+  const ViewMode viewMode = viewArg.empty() ? ViewMode::kNone : viewArg == "plain" ? ViewMode::kPlain : ViewMode::kPaced;
+  const bool withView = viewMode != ViewMode::kNone;
+  bool table = false;
+  for (int i = 1; i < argc; ++i) table = table || std::strcmp(argv[i], "--table") == 0;
+  if (withView && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  std::unique_ptr<QCoreApplication> app =
+      withView ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
   const int small = std::clamp(Arg(argc, argv, "--small", 2000), 1, 20000);
   const int large = std::clamp(Arg(argc, argv, "--large", 10000), 1, 50000);
   const int repeat = std::clamp(Arg(argc, argv, "--repeat", 5), 1, 20);
+  const std::string profile = TextArg(argc, argv, "--profile");
+  if (!profile.empty() && profile != "ours" && profile != "raw" && profile != "program") {
+    std::fprintf(stderr, "--profile takes ours, raw or program\n");
+    return 2;
+  }
 
   auto message = [](int i) {
     return "From: Sender " + std::to_string(i) + " <s" + std::to_string(i) +
@@ -409,10 +517,35 @@ int main(int argc, char** argv) {
   StallMeter meter;
   // A first pass lets Dovecot index the new mail, so no contender pays for it.
   for (const Account& a : accounts)
-    if (RawCheck(a, false) < 0 || OursCheck(a, meter).first < 0) return 1;
+    if (RawCheck(a, false) < 0 || (profile.empty() && OursCheck(a, meter, viewMode, table).first < 0)) return 1;
 
+  if (!profile.empty()) {
+    const Account& a = accounts[1];
+    for (int r = 0; r < repeat; ++r) {
+      const double cpu0 = CpuSeconds(), child0 = CpuSeconds(RUSAGE_CHILDREN);
+      double first = -1, again = -1;
+      if (profile == "ours") {
+        const OursRun o = OursCheck(a, meter, viewMode, table);
+        first = o.first;
+        again = o.again;
+      } else if (profile == "raw") {
+        first = RawCheck(a, false);
+        again = RawCheck(a, true);
+      } else {
+        first = ProgramCheck(home.Path(), a);
+      }
+      if (first < 0) return 1;
+      std::printf("%s %d: first check %.3f s, check again %.3f s, cpu %.3f s (children %.3f s)\n", profile.c_str(),
+                  a.messages, first, again, CpuSeconds() - cpu0, CpuSeconds(RUSAGE_CHILDREN) - child0);
+    }
+    return 0;
+  }
+
+  // Every run gives its wall time; the CPU time of this process (the program's, for the script
+  // run) says where a difference in wall time comes from: the client's own work or the waits.
   struct Series {
-    Figures ours, oursAgain, raw, rawAgain, firstStall, againStall, program;
+    Figures ours, oursAgain, raw, rawAgain, client, clientAgain, firstStall, againStall, program;
+    Figures oursCpu, rawCpu, clientCpu, programCpu;
   };
   std::vector<Series> series(accounts.size());
   for (int r = 0; r < repeat; ++r) {
@@ -420,31 +553,44 @@ int main(int argc, char** argv) {
       const Account& a = accounts[k];
       Series& s = series[k];
       const bool withProgram = k == 1;
-      const int turns = withProgram ? 3 : 2;
+      const int turns = withProgram ? 4 : 3;
       // Who goes first turns, so nobody always meets a freshly warmed server.
       for (int t = 0; t < turns; ++t) {
         const int who = (t + r) % turns;
+        const double cpu0 = CpuSeconds(), child0 = CpuSeconds(RUSAGE_CHILDREN);
         if (who == 0) {
-          const OursRun o = OursCheck(a, meter);
+          const OursRun o = OursCheck(a, meter, viewMode, table);
           if (!s.ours.Take(o.first) || !s.oursAgain.Take(o.again)) return 1;
+          s.oursCpu.Take(CpuSeconds() - cpu0);
           s.firstStall.Take(o.firstStall);
           s.againStall.Take(o.againStall);
         } else if (who == 1) {
           if (!s.raw.Take(RawCheck(a, false)) || !s.rawAgain.Take(RawCheck(a, true))) return 1;
-        } else if (!s.program.Take(ProgramCheck(home.Path(), a))) {
-          return 1;
+          s.rawCpu.Take(CpuSeconds() - cpu0);
+        } else if (who == 2) {
+          if (!s.client.Take(ClientCheck(a, false)) || !s.clientAgain.Take(ClientCheck(a, true))) return 1;
+          s.clientCpu.Take(CpuSeconds() - cpu0);
+        } else {
+          if (!s.program.Take(ProgramCheck(home.Path(), a))) return 1;
+          s.programCpu.Take(CpuSeconds(RUSAGE_CHILDREN) - child0);
         }
       }
     }
   }
 
-  std::printf("%d runs each; ratio = ours / reference\n", repeat);
+  std::printf("%d runs each; ratio = ours / reference%s\n", repeat, withView ? ("; the list shown in a " + std::string(table ? "table" : "tree") + " view, " + viewArg).c_str() : "");
   for (size_t k = 0; k < accounts.size(); ++k) {
     const Series& s = series[k];
     const std::string n = std::to_string(accounts[k].messages);
     Print("first check " + n, "ours", s.ours, s.raw);
     Print("check again " + n, "ours", s.oursAgain, s.rawAgain);
+    Print("client alone, first " + n, "client", s.client, s.raw);
+    Print("client alone, again " + n, "client", s.clientAgain, s.rawAgain);
     if (!s.program.runs.empty()) Print("mobrelle --check " + n, "prog", s.program, s.raw);
+    std::printf("%-22s cpu (median, first check and again) ours %.3f s  client alone %.3f s  reference %.3f s", "",
+                s.oursCpu.Median(), s.clientCpu.Median(), s.rawCpu.Median());
+    if (!s.programCpu.runs.empty()) std::printf("  mobrelle --check %.3f s (first only)", s.programCpu.Median());
+    std::printf("\n");
     std::printf("%-22s longest stall  first check: median %.1f ms, worst %.1f ms;  check again: median %.1f ms, "
                 "worst %.1f ms\n",
                 ("event loop " + n).c_str(), s.firstStall.Median(), s.firstStall.Worst(), s.againStall.Median(),
