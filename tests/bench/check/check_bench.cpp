@@ -28,9 +28,10 @@
 //                     our client alone  1.10 / 1.11 first, 1.11 (median) again
 //                     mobrelle --check 10,000 new  1.15 / 1.20
 //                     longest stall 7 to 10 ms (10,000 new)
-//   tree view shown, repainted as it asks:  first check 2,000 37 x the reference, 10,000 32 x, stall
-//                     35 to 44 ms: one full repaint per listed row (about 5 ms each, text shaping)
-//                     and, in a tree view, a layout of every row per inserted row
+//   tree view shown, repainted as it asks:  first check 2,000 in 11 s (20 s with busy neighbours),
+//                     10,000 in 89 s (busy), stall 35 to 44 ms: one full repaint per listed row
+//                     (about 5 ms each, mostly text shaping) and, in a tree view, a layout of every
+//                     row per inserted row
 //   tree view, repainted every 200 ms:  first check 10,000 3.6 s against 1.4 s (the layouts)
 //   table view, repainted every 200 ms: first check 1.21 / 1.22 for both sizes, again 1.23 / 1.21,
 //                     longest stall 11 to 14 ms
