@@ -12,51 +12,12 @@
 #include "app/single_instance.h"
 #include "app/startup.h"
 #include "filters/lists/history_dates.h"
-#include "filters/verdicts/verdict_ports.h"
 #include "polling/check/check_cycle.h"
+#include "polling/check/quiet_view.h"
 
 namespace mobrelle {
 
 namespace {
-
-// The alert answers as its countdown would have: 'd' deletes, 'g' keeps.
-class SettlingAlert : public RejectAlert {
- public:
-  void ClearFields() override { empty_ = false; }
-  void PaintRed(AlertField) override {}
-  void ShowRecipientsEmpty() override { empty_ = true; }
-  bool RecipientsShowEmpty() const override { return empty_; }
-  void SetFrameText(const std::string&) override {}
-  AlertResult Show(char, int, const AlertTexts&) override { return {AlertResult::Choice::Closed, -1}; }
-
- private:
-  bool empty_ = false;
-};
-
-class QuietView : public CheckView {
- public:
-  explicit QuietView(std::ostream& err) : err_(err) {}
-  void SetListBusy(bool) override {}
-  void SetScreenBusy(bool) override {}
-  void ShowInterruptButton(bool) override {}
-  void EnableInterruptButton(bool, const std::string&) override {}
-  void ShowVersionLabel() override {}
-  void ShowCountLabel(const std::string&) override {}
-  void TrayAfterCheck(int) override {}
-  void ErrorIconShown() override {}
-  void EnableClearList(bool) override {}
-  void Beep() override {}
-  void FocusMessageList() override {}
-  bool AlertStopDown() const override { return false; }
-  void ReleaseAlertStop() override {}
-  void ShowMessage(const std::string& text) override { err_ << "mobrelle: " << Cp1252ToUtf8(text) << "\n"; }
-  RejectAlert* Alert() override { return &alert_; }
-  RejectionAnnouncer* Announcer() override { return nullptr; }
-
- private:
-  std::ostream& err_;
-  SettlingAlert alert_;
-};
 
 // Tabs and line breaks inside a field would split the line for a script.
 std::string Field(const std::string& cp1252) {
@@ -95,7 +56,7 @@ int RunHeadlessCheck(const QString& folder, bool severalInstances, std::ostream&
   core.VersionCheckDone = true;  // no version check from a script
 
   MessageListModel rows;
-  QuietView view(err);
+  QuietView view([&err](const std::string& text) { err << "mobrelle: " << Cp1252ToUtf8(text) << "\n"; });
   {
     CheckCycle cycle(core, view, rows);
     for (int k = 0; k < core.Mailboxes.Count(); ++k) cycle.Timer1Timer(CheckSender::CheckAll, k);

@@ -73,6 +73,7 @@
 #include "polling/check/check_ports.h"
 #include "polling/message_list/message_list_model.h"
 #include "polling/pop3/sync_pop3_cli.h"
+#include "polling/check/quiet_view.h"
 #include "tests/bench/support/raw_pop3.h"
 #include "tests/support/servers/dovecot_server.h"
 #include "tests/support/temp_dir.h"
@@ -142,36 +143,6 @@ double ClientCheck(const Account& a, bool known) {
 }
 
 // ---- ours ----
-
-class QuietView : public CheckView, public RejectAlert {
- public:
-  void SetListBusy(bool) override {}
-  void SetScreenBusy(bool) override {}
-  void ShowInterruptButton(bool) override {}
-  void EnableInterruptButton(bool, const std::string&) override {}
-  void ShowVersionLabel() override {}
-  void ShowCountLabel(const std::string&) override {}
-  void TrayAfterCheck(int) override {}
-  void ErrorIconShown() override {}
-  void EnableClearList(bool) override {}
-  void Beep() override {}
-  void FocusMessageList() override {}
-  bool AlertStopDown() const override { return false; }
-  void ReleaseAlertStop() override {}
-  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-  RejectAlert* Alert() override { return this; }
-  RejectionAnnouncer* Announcer() override { return nullptr; }
-  void ClearFields() override {}
-  void PaintRed(AlertField) override {}
-  void ShowRecipientsEmpty() override {}
-  bool RecipientsShowEmpty() const override { return false; }
-  void SetFrameText(const std::string&) override {}
-  AlertResult Show(char, int, const AlertTexts&) override {
-    ++alerts;
-    return {AlertResult::Choice::Closed, -1};
-  }
-  int alerts = 0;
-};
 
 // The longest gap between two runs of a 5 ms timer, from Start to Stop (both ends count: the
 // window is frozen as long as the check holds the thread without waiting).
@@ -286,9 +257,9 @@ OursRun OursCheck(const Account& a, StallMeter& meter, ViewMode viewMode, bool t
     }
     const double t = clock.nsecsElapsed() / 1e9;
     meter.Stop();
-    if (rows.Count() != a.messages || view.alerts != 0) {
+    if (rows.Count() != a.messages || view.Settling().Shown() != 0) {
       std::fprintf(stderr, "ours: %d rows listed of %d, %d alerts; log: %s\n", rows.Count(), a.messages,
-                   view.alerts, core.Log.Panel(1).c_str());
+                   view.Settling().Shown(), core.Log.Panel(1).c_str());
       return OursRun{};
     }
     (pass == 0 ? out.first : out.again) = t;
