@@ -146,7 +146,9 @@ void CheckCycle::RunCheck(int row, TSyncPop3Cli* client) {
   c.rowsBefore = rowsBefore;
   QPointer<CheckCycle> self(this);
   try {
-    RefreshVerdictSettings();
+    // Read when the outermost check starts: a nested one runs inside a wait of a judgement that
+    // holds these settings.
+    if (depth_ == 1) RefreshVerdictSettings();
     QCoreApplication::processEvents();
     if (!self) return;
     if (c.client) {
