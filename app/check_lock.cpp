@@ -1,5 +1,8 @@
 #include "app/check_lock.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
 #include "app/single_instance.h"
 
 namespace mobrelle {
@@ -11,6 +14,20 @@ CheckLock::CheckLock(const QString& folder) : lock_(std::make_unique<QLockFile>(
 bool CheckLock::TryLock(int waitMs) { return lock_->tryLock(waitMs); }
 
 void CheckLock::Unlock() { lock_->unlock(); }
+
+bool WaitForCheckToEnd(const QString& folder, const std::function<void()>& waiting) {
+  CheckLock lock(folder);
+  bool waited = false;
+  while (!lock.TryLock(0)) {
+    if (!waited && waiting) waiting();
+    waited = true;
+    QEventLoop pause;
+    QTimer::singleShot(250, &pause, &QEventLoop::quit);
+    pause.exec();
+  }
+  lock.Unlock();
+  return waited;
+}
 
 QString CheckLock::Path(const QString& folder) { return SingleInstance::LockPath(folder) + ".check"; }
 

@@ -4,6 +4,7 @@
 
 #include <QLockFile>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace mobrelle {
@@ -19,5 +20,9 @@ class CheckLock {
  private:
   std::unique_ptr<QLockFile> lock_;
 };
+
+// Runs the event loop until no command-line check holds `folder`. `waiting` is called once, when
+// there is one to wait for (to say so). Returns whether it had to wait.
+bool WaitForCheckToEnd(const QString& folder, const std::function<void()>& waiting = {});
 
 }  // namespace mobrelle

@@ -2,9 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QLabel>
-#include <QTimer>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstring>
@@ -66,26 +64,6 @@ CommandLine Parse(int argc, char** argv) {
   return cl;
 }
 
-// A "mobrelle --check" on the same folder saves the same lists: wait until it is done, and say so.
-void WaitForCommandLineCheck(const QString& folder) {
-  mobrelle::CheckLock lock(folder);
-  if (lock.TryLock(0)) {
-    lock.Unlock();
-    return;
-  }
-  QLabel note(QString::fromUtf8("Mobrelle attend la fin de la v\u00e9rification en cours (mobrelle --check) "
-                                "sur ce dossier..."));
-  note.setWindowTitle("Mobrelle");
-  note.setMargin(24);
-  note.show();
-  while (!lock.TryLock(0)) {
-    QEventLoop pause;
-    QTimer::singleShot(250, &pause, &QEventLoop::quit);
-    pause.exec();
-  }
-  lock.Unlock();
-}
-
 const char kUsage[] =
     "Usage: mobrelle [--home DIR] [icon]\n"
     "       mobrelle [--home DIR] --check\n"
@@ -144,7 +122,14 @@ int main(int argc, char** argv) {
   mobrelle::TerminationSignals termination;
   mobrelle::SingleInstance instance(folder);
   if (!several && !instance.Acquire()) return 0;  // the running instance has been told
-  WaitForCommandLineCheck(folder);
+  // A "mobrelle --check" on the same folder saves the same lists: wait until it is done, and say so.
+  {
+    QLabel note(QString::fromUtf8("Mobrelle attend la fin de la v\u00e9rification en cours (mobrelle --check) "
+                                  "sur ce dossier..."));
+    note.setWindowTitle("Mobrelle");
+    note.setMargin(24);
+    mobrelle::WaitForCheckToEnd(folder, [&note] { note.show(); });
+  }
 
   try {
     mobrelle::TForm1 form({mobrelle::ProgramFolder::IniPath(), QFile::encodeName(folder).toStdString(),

@@ -1,10 +1,13 @@
 #include "app/single_instance.h"
 
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include "app/check_lock.h"
 #include "tests/support/temp_dir.h"
 
 namespace mobrelle {
@@ -45,6 +48,26 @@ TEST(SingleInstance, NobodyListeningMeansNoRequestAndAFreeFolder) {
   // Released with its owner: the next start runs.
   SingleInstance next(folder);
   EXPECT_TRUE(next.Acquire());
+}
+
+// A window that starts while "mobrelle --check" holds the folder waits for it, saying so once.
+TEST(CheckLock, AWindowWaitsForACommandLineCheck) {
+  test::TempDir dir;
+  const QString folder = QString::fromStdString(dir.Path());
+  EXPECT_FALSE(WaitForCheckToEnd(folder, [] { FAIL() << "nothing to wait for"; }));
+
+  CheckLock check(folder);
+  ASSERT_TRUE(check.TryLock());
+  CheckLock second(folder);
+  EXPECT_FALSE(second.TryLock(0));  // a second check is refused while the first runs
+  QTimer::singleShot(300, [&] { check.Unlock(); });
+  int said = 0;
+  QElapsedTimer t;
+  t.start();
+  EXPECT_TRUE(WaitForCheckToEnd(folder, [&] { ++said; }));
+  EXPECT_GE(t.elapsed(), 250);
+  EXPECT_EQ(said, 1);
+  EXPECT_TRUE(second.TryLock(0));  // and the folder is free again afterwards
 }
 
 }  // namespace
