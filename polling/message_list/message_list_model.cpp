@@ -213,6 +213,10 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole: return ToQt(CellText(r, index.column()));
     case IconRole: return r.Icon;
     case RowIdRole: return QVariant::fromValue<qulonglong>(r.Id);
+    case Qt::TextAlignmentRole:
+      // Sizes line up on their last digit.
+      if (index.column() == kSizeColumn) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+      return {};
     default: return {};
   }
 }

@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QFileInfo>
@@ -19,6 +21,7 @@
 #include "app/single_instance.h"
 #include "app/startup.h"
 #include "ui/main_window/status_bar_view.h"
+#include "ui/reject_alert/reject_alert_dialog.h"
 #include "ui_TForm1.h"
 
 namespace mobrelle {
@@ -55,6 +58,45 @@ TForm1::TForm1(Options options, QWidget* parent)
   hooks_.FirstUseWindow = [this] { AskForDefaultLists(); };
   hooks_.CreateFilterWindow = [this] { LoadFilters(); };
   hooks_.SaveFilterLists = [this] { SaveFilters(); };
+}
+
+void TForm1::CreateChecks() {
+  messages_ = std::make_unique<MessageListModel>();
+  ui_->ListView1->setModel(messages_.get());
+  ui_->ListView1->setColumnHidden(MessageListModel::kUidl + 1, true);
+  ui_->ListView1->verticalHeader()->hide();
+  ui_->ListView1->verticalHeader()->setDefaultSectionSize(ui_->ListView1->fontMetrics().height() + 6);
+  ui_->ListView1->horizontalHeader()->setStretchLastSection(true);
+  // The widths saved at exit, else the designed ones (number, sender, subject, date, size, mailbox,
+  // content type, unique id, To, Cc).
+  const int designed[MessageListModel::kColumns] = {55, 190, 260, 135, 70, 90, 150, 0, 170, 120};
+  for (int i = 0; i < MessageListModel::kColumns; ++i) {
+    const int saved = i < kMessageColumns ? core_->Settings.MessageColumns[i] : -1;
+    if (i != MessageListModel::kUidl + 1) ui_->ListView1->setColumnWidth(i, saved > 0 ? saved : designed[i]);
+  }
+  ui_->LabelVersion->setText(kVersionString);
+  ui_->Label1->hide();
+
+  btnInterrompre_ = new QPushButton(QString::fromUtf8("Interrompre"), this);
+  btnInterrompre_->setToolTip(QString::fromUtf8("Stoppe l'interrogation de la bo\u00eete"));
+  btnInterrompre_->hide();
+  ui_->StatusBar1->addPermanentWidget(btnInterrompre_);
+
+  alert_ = new RejectAlertDialog(core_->Settings.DelaiAvantRejeterActif, this);
+  checkView_ = std::make_unique<MainCheckView>(
+      MainCheckView::Widgets{this, ui_->ListView1, ui_->Label1, ui_->LabelVersion, btnInterrompre_}, alert_);
+  cycle_ = std::make_unique<CheckCycle>(*core_, *checkView_, *messages_);
+  connect(ui_->Button1, &QToolButton::clicked, this, [this] { cycle_->Button1Click(); });
+  connect(btnInterrompre_, &QPushButton::clicked, this, [this] { cycle_->BtnInterrompreClick(); });
+  connect(ui_->ListView2, &QAbstractItemView::doubleClicked, this,
+          [this](const QModelIndex& index) { cycle_->Timer1Timer(CheckSender::MailboxList, index.row()); });
+  // The census checks the mailboxes marked for it, once the internet is reachable.
+  if (!hooks_.StartupCensus)
+    hooks_.StartupCensus = [this] {
+      cycle_->SetCensusMark(true);
+      cycle_->Button1Click();
+      cycle_->SetCensusMark(false);
+    };
 }
 
 void TForm1::LoadFilters() {
@@ -123,6 +165,7 @@ bool TForm1::FormCreate() {
   ui_->ListView2->setColumnHidden(6, true);
   ui_->ListView2->setColumnHidden(7, true);
   LoadSettings();
+  CreateChecks();
   if (hooks_.SetUpMailProgram) hooks_.SetUpMailProgram();
 
   // Tray icon and its menu.

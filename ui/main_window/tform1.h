@@ -13,6 +13,9 @@
 #include <string>
 
 #include "app/app_core.h"
+#include "polling/check/check_cycle.h"
+#include "polling/message_list/message_list_model.h"
+#include "ui/main_window/main_check_view.h"
 #include "ui/main_window/startup_hooks.h"
 
 namespace Ui {
@@ -21,6 +24,7 @@ class TForm1;
 
 namespace mobrelle {
 
+class RejectAlertDialog;
 class StatusBarView;
 
 class TForm1 : public QMainWindow {
@@ -59,6 +63,9 @@ class TForm1 : public QMainWindow {
 
   bool StartTimerRunning() const { return startTimer_ != nullptr; }
   QSystemTrayIcon* TrayIcon() const { return tray_; }
+  // The checks of the mailboxes and the list of the messages they found (after FormCreate).
+  CheckCycle* Cycle() const { return cycle_.get(); }
+  MessageListModel* Messages() const { return messages_.get(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -76,6 +83,7 @@ class TForm1 : public QMainWindow {
   void LoadFilters();
   void SaveFilters();
   void AskForDefaultLists();
+  void CreateChecks();
   bool TrayUsable() const;
 
   Options options_;
@@ -91,6 +99,12 @@ class TForm1 : public QMainWindow {
   bool deferredDone_ = false;
   bool closeDownDone_ = false;
   bool closingForReal_ = false;
+  // Declared last: gone first, while the accounts and the list they use still exist.
+  std::unique_ptr<MessageListModel> messages_;
+  RejectAlertDialog* alert_ = nullptr;
+  QPushButton* btnInterrompre_ = nullptr;
+  std::unique_ptr<MainCheckView> checkView_;
+  std::unique_ptr<CheckCycle> cycle_;
 };
 
 // The list background of a stored colour: a system colour when its top bit is set, else 0x00BBGGRR.

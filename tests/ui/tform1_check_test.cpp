@@ -1,0 +1,63 @@
+// The main window checking a real mailbox: the list fills, the labels follow, the list comes back.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolButton>
+
+#include "app/busy_lock.h"
+#include "app/core/texts.h"
+#include "tests/support/servers/dovecot_server.h"
+#include "tests/support/temp_dir.h"
+#include "ui/main_window/tform1.h"
+
+namespace mobrelle::test {
+namespace {
+
+TEST(TForm1Check, ADoubleClickOnAMailboxListsItsMessages) {
+  BusyLock::ResetForTests();
+  DovecotServer server;
+  server.AddUser("jean", "pw");
+  server.AddMessage("jean", "From: marie@amis.test\r\nTo: jean@maison.test\r\nSubject: dimanche\r\n\r\nx\r\n");
+  server.AddMessage("jean", "From: paul@amis.test\r\nTo: jean@maison.test\r\nSubject: photos\r\n\r\nx\r\n");
+  ASSERT_TRUE(server.Start());
+
+  TempDir dir;
+  WriteFileBytes(dir.File("Mobrelle.ini"), "[Mobrelle]\r\nVersion=Mobrelle V 3.8.0.00\r\n");
+  TForm1 form({dir.File("Mobrelle.ini"), dir.Path(), std::nullopt});
+  ASSERT_TRUE(form.FormCreate());
+  MailboxFields f;
+  f.Label = "Maison";
+  f.UserName = "jean";
+  f.Host = "127.0.0.1";
+  f.Password = "pw";
+  f.IntervalText = "0";
+  ASSERT_TRUE(form.Core().Mailboxes.Create(f));
+  form.Core().Mailboxes.Record(0).Client->Port = server.Port();
+
+  auto* list = form.findChild<QTableView*>("ListView1");
+  auto* label1 = form.findChild<QLabel*>("Label1");
+  ASSERT_TRUE(list && label1);
+  EXPECT_EQ(list->model(), form.Messages());
+  form.Cycle()->Timer1Timer(CheckSender::MailboxList, 0);
+  ASSERT_EQ(form.Messages()->Count(), 2);
+  EXPECT_EQ(list->model()->index(1, MessageListModel::kSubject + 1).data().toString(), "photos");
+  EXPECT_TRUE(list->isEnabled());
+  EXPECT_FALSE(label1->isHidden());
+  EXPECT_TRUE(label1->text().startsWith(" 2 messages")) << label1->text().toStdString();
+  EXPECT_EQ(form.Core().Mailboxes.SubItemText(0, MailboxListModel::kCount), "2");
+  for (auto* b : form.findChildren<QPushButton*>()) {
+    if (b->text() == "Interrompre") {
+      EXPECT_TRUE(b->isHidden());
+    }
+  }
+
+  // The check-all button checks it again: the two rows stay, nothing is added twice.
+  form.findChild<QToolButton*>("Button1")->click();
+  EXPECT_EQ(form.Messages()->Count(), 2);
+  form.CloseDown();
+}
+
+}  // namespace
+}  // namespace mobrelle::test
