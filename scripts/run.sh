@@ -50,6 +50,10 @@ trap cleanup EXIT
 mkdir -p "$work/home"
 printf '[Mobrelle]\r\nVersion=Mobrelle V 3.8.0.00\r\n[Demo]\r\nPop3ID=demo\r\nPop3Mail=127.0.0.1\r\nPop3Port=%s\r\nPop3Mdp=.demo\r\nIntervalle=60\r\nPop3Demar=1\r\n' \
   "$port" >"$work/home/Mobrelle.ini"
-chmod 600 "$work/home/Mobrelle.ini"
+# Filters that catch part of it: the lottery sender is rejected at once (see the history), the
+# invoice is asked about in the alert and kept when nobody answers.
+printf '\266lottery@,R,N ,,R\r\n' >"$work/home/Mobrelle.rej"
+printf '\266facture,g,N ,,R\r\n' >"$work/home/Mobrelle.rjs"
+chmod 600 "$work/home/Mobrelle.ini" "$work/home/Mobrelle.rej" "$work/home/Mobrelle.rjs"
 echo "Demo mailbox demo/demo served on 127.0.0.1:$port; files in $work"
 "$root/build/bin/mobrelle" --home "$work/home" "${args[@]+"${args[@]}"}"
