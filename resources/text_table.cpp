@@ -39,6 +39,7 @@ constexpr TextEntry kTexts[] = {
     {1049, QT_TRANSLATE_NOOP("Texts", "Suppression de message en cours...")},
     {1050, QT_TRANSLATE_NOOP("Texts", "Saisir le mot de passe")},
     {1055, QT_TRANSLATE_NOOP("Texts", "&Désactiver")},
+    {1057, QT_TRANSLATE_NOOP("Texts", "Ne peut pas lancer le client de messagerie ")},
     {1058, QT_TRANSLATE_NOOP("Texts", "Impossible de charger Wininet.dll")},
     {1059, QT_TRANSLATE_NOOP("Texts", "Erreur appel fonction InternetGetConnectedState")},
     {1060, QT_TRANSLATE_NOOP("Texts", "Supprimer la protection par mot de passe")},
