@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <set>
+#include <utility>
 
 #include "ui/mail_program/desktop_entry.h"
 
@@ -159,21 +161,43 @@ MailtoHandler FindMailtoHandler(const XdgDirs& dirs, const std::optional<std::st
       return h;
     }
   }
-  for (const std::string& list : MimeAppsFiles(dirs)) {
-    const auto bytes = ReadSmallFile(list);
-    if (!bytes) continue;
+  // The first installed entry of the first file that names one in `group`.
+  auto fromGroup = [&](const std::string& list, const std::string& bytes, const char* group,
+                       const std::set<std::string>& removed) {
     std::string line;
-    const auto value = KeyFileValue(*bytes, "Default Applications", kMailtoScheme, &line);
-    if (!value) continue;
-    // The first installed entry of the first file that names one.
+    const auto value = KeyFileValue(bytes, group, kMailtoScheme, &line);
+    if (!value) return false;
     for (const std::string& id : SplitList(*value)) {
+      if (removed.count(id)) continue;
       const std::string file = FindDesktopFile(dirs, id);
       if (file.empty() || !useEntry(file)) continue;
       h.MimeAppsFile = list;
       h.MimeAppsLine = line;
       h.DesktopId = id;
-      return h;
+      return true;
     }
+    return false;
+  };
+  std::vector<std::pair<std::string, std::string>> lists;
+  for (const std::string& list : MimeAppsFiles(dirs))
+    if (auto bytes = ReadSmallFile(list)) lists.emplace_back(list, std::move(*bytes));
+  for (const auto& [list, bytes] : lists)
+    if (fromGroup(list, bytes, "Default Applications", {})) return h;
+
+  // No default: the associations, as xdg-open falls back on them: those the lists add, then the
+  // cache of what the installed entries declare, less those a list removes (removed for all,
+  // which is stricter than per folder and never picks a program the user turned away).
+  std::set<std::string> removed;
+  for (const auto& [list, bytes] : lists)
+    if (auto v = KeyFileValue(bytes, "Removed Associations", kMailtoScheme))
+      for (std::string& id : SplitList(*v)) removed.insert(std::move(id));
+  for (const auto& [list, bytes] : lists)
+    if (fromGroup(list, bytes, "Added Associations", removed)) return h;
+  std::vector<std::string> dataDirs{dirs.DataHome};
+  dataDirs.insert(dataDirs.end(), dirs.DataDirs.begin(), dirs.DataDirs.end());
+  for (const std::string& d : dataDirs) {
+    const std::string cache = d + "/applications/mimeinfo.cache";
+    if (auto bytes = ReadSmallFile(cache); bytes && fromGroup(cache, *bytes, "MIME Cache", removed)) return h;
   }
   return h;
 }

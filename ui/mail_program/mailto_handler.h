@@ -42,8 +42,9 @@ struct MailtoHandler {
   std::optional<std::string> Exec, Icon;  // as the entry holds them, escapes undone
 };
 
-// With `xdgMimeAnswer` (xdg-mime ran), its desktop id is used; otherwise the first handler of the
-// mimeapps.list files whose desktop entry exists (and is not Hidden).
+// With `xdgMimeAnswer` (xdg-mime ran and answered), its desktop id is used; otherwise the first
+// default of the mimeapps.list files whose desktop entry exists (and is not Hidden), and without
+// any, the added associations and then the mimeinfo.cache files.
 MailtoHandler FindMailtoHandler(const XdgDirs& dirs, const std::optional<std::string>& xdgMimeAnswer);
 
 // The diagnostic put on the clipboard, in UTF-8 with CR LF: where the handler was named, then the

@@ -129,6 +129,27 @@ TEST(MailtoHandler, MimeAppsListsInTheirOrder) {
   EXPECT_EQ(h.MimeAppsLine, "x-scheme-handler/mailto=mymail.desktop");
 }
 
+TEST(MailtoHandler, WithoutADefaultTheAssociations) {
+  XdgTree t;
+  const std::string cached = t.Entry("share/applications/cached.desktop", "cached %u", "c");
+  const std::string added = t.Entry("share/applications/added.desktop", "added %u", "a");
+  t.Entry("share/applications/removed.desktop", "removed %u", "r");
+  t.Write("share/applications/mimeinfo.cache",
+          "[MIME Cache]\nx-scheme-handler/mailto=removed.desktop;cached.desktop;\n");
+  t.Write("config/mimeapps.list", "[Removed Associations]\nx-scheme-handler/mailto=removed.desktop;\n");
+  MailtoHandler h = FindMailtoHandler(XdgDirs::FromEnvironment(), std::nullopt);
+  EXPECT_EQ(h.DesktopFile, cached);
+  EXPECT_EQ(h.MimeAppsFile, t.File("share/applications/mimeinfo.cache"));
+
+  t.Write("share/applications/mimeapps.list", "[Added Associations]\nx-scheme-handler/mailto=added.desktop;\n");
+  EXPECT_EQ(FindMailtoHandler(XdgDirs::FromEnvironment(), std::nullopt).DesktopFile, added);
+  // A default anywhere beats every association.
+  t.Write("share/applications/mimeapps.list",
+          "[Added Associations]\nx-scheme-handler/mailto=added.desktop;\n"
+          "[Default Applications]\nx-scheme-handler/mailto=cached.desktop\n");
+  EXPECT_EQ(FindMailtoHandler(XdgDirs::FromEnvironment(), std::nullopt).DesktopFile, cached);
+}
+
 TEST(MailtoHandler, DesktopIdsInSubfoldersAndUnsafeIds) {
   XdgTree t;
   const std::string kmail = t.Entry("share/applications/kde/mail/kmail.desktop", "kmail %u", "kmail");
