@@ -13,6 +13,7 @@ namespace {
 constexpr size_t kMaxWordLength = 32;
 constexpr long long kMaxParam = 1LL << 31;
 constexpr int kMaxUnicodeSkip = 16;
+constexpr long long kMaxHalfPoints = 3276;
 
 // Destinations whose content is not text to show.
 constexpr std::array<std::string_view, 35> kSkippedDestinations = {
@@ -54,6 +55,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 struct GroupState {
   bool Bold = false, Italic = false, Underline = false;
+  int HalfPoints = 0;
   bool Skip = false;   // inside a destination that is not shown
   int UnicodeSkip = 1;  // \ucN: fallback characters after each \uN
 };
@@ -229,6 +231,9 @@ class Reader {
       s.Underline = false;
     } else if (word == "plain") {
       s.Bold = s.Italic = s.Underline = false;
+      s.HalfPoints = 0;
+    } else if (word == "fs") {
+      s.HalfPoints = hasParam ? static_cast<int>(std::clamp<long long>(param, 0, kMaxHalfPoints)) : 0;
     } else if (word == "uc") {
       s.UnicodeSkip = static_cast<int>(std::clamp<long long>(hasParam ? param : 1, 0, kMaxUnicodeSkip));
     } else if (word == "emdash") {
@@ -288,8 +293,8 @@ class Reader {
     const GroupState& s = State();
     auto& runs = doc_.Paragraphs.back().Runs;
     if (runs.empty() || runs.back().Bold != s.Bold || runs.back().Italic != s.Italic ||
-        runs.back().Underline != s.Underline)
-      runs.push_back(RtfRun{{}, s.Bold, s.Italic, s.Underline});
+        runs.back().Underline != s.Underline || runs.back().HalfPoints != s.HalfPoints)
+      runs.push_back(RtfRun{{}, s.Bold, s.Italic, s.Underline, s.HalfPoints});
     AppendUtf8(runs.back().Text, cp);
   }
 

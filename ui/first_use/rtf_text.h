@@ -15,6 +15,7 @@ struct RtfRun {
   bool Bold = false;
   bool Italic = false;
   bool Underline = false;
+  int HalfPoints = 0;  // font size from \fsN; 0 when the text gives none
 };
 
 struct RtfParagraph {

@@ -1,6 +1,9 @@
 #include "ui/first_use/tpremier_lancement.h"
 
+#include <algorithm>
+
 #include <QFile>
+#include <QFontMetrics>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -29,6 +32,8 @@ void FillTextDocument(const RtfDocument& rtf, QTextDocument& document) {
       format.setFontWeight(run.Bold ? QFont::Bold : QFont::Normal);
       format.setFontItalic(run.Italic);
       format.setFontUnderline(run.Underline);
+      // Sizes as the text gives them, kept readable.
+      if (run.HalfPoints > 0) format.setFontPointSize(std::clamp(run.HalfPoints / 2.0, 6.0, 48.0));
       QString text = QString::fromUtf8(run.Text.data(), static_cast<qsizetype>(run.Text.size()));
       text.replace(QChar('\n'), QChar::LineSeparator);
       cursor.insertText(text, format);
@@ -45,6 +50,8 @@ TPremierLancement::TPremierLancement(QWidget* parent) : QDialog(parent), view_(n
   view_->setObjectName("RichEdit1");
   view_->setReadOnly(true);
   view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  view_->document()->setDocumentMargin(10);
+  view_->setTabStopDistance(3 * QFontMetrics(view_->font()).horizontalAdvance(QLatin1Char('M')));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(view_);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace mobrelle {
 namespace {
@@ -85,6 +86,14 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"BinaryPastTheEnd", R"({\rtf1 a\bin999999 bc})", "a"},
                       Case{"LongControlWord", "{\\rtf1 \\" + std::string(5000, 'x') + " y}", "y"}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+TEST(RtfReaderSize, FontSizeFollowsItsGroup) {
+  const RtfDocument doc = ParseRtf(R"({\rtf1\fs20 a{\fs28 b}c\plain d})");
+  ASSERT_EQ(doc.Paragraphs.size(), 1u);
+  std::vector<int> sizes;
+  for (const auto& run : doc.Paragraphs[0].Runs) sizes.push_back(run.HalfPoints);
+  EXPECT_EQ(sizes, (std::vector<int>{20, 28, 20, 0}));
+}
 
 TEST(RtfReaderDepth, DeepNestingIsBoundedAndFormatStaysInItsGroup) {
   const int depth = 20000;

@@ -27,7 +27,9 @@ TEST(FirstUseWindow, ShowsTheShippedGuideWithItsFormat) {
   ASSERT_TRUE(window.Load(path));
   QTextDocument* doc = window.View()->document();
   EXPECT_EQ(doc->firstBlock().text(), QString("Bienvenue dans Mobrelle !"));
-  EXPECT_EQ(QTextCursor(doc->firstBlock()).block().begin().fragment().charFormat().fontWeight(), QFont::Bold);
+  const QTextCharFormat title = doc->firstBlock().begin().fragment().charFormat();
+  EXPECT_EQ(title.fontWeight(), QFont::Bold);
+  EXPECT_EQ(title.fontPointSize(), 14.0);
   EXPECT_TRUE(doc->toPlainText().contains(QString::fromUtf8("Créer votre première boîte")));
 }
 
