@@ -80,7 +80,7 @@ void TForm1::CreateChecks() {
   btnInterrompre_ = new QPushButton(QString::fromUtf8("Interrompre"), this);
   btnInterrompre_->setToolTip(QString::fromUtf8("Stoppe l'interrogation de la bo\u00eete"));
   btnInterrompre_->hide();
-  ui_->StatusBar1->addPermanentWidget(btnInterrompre_);
+  statusBar_->PlaceStopButton(btnInterrompre_);
 
   alert_ = new RejectAlertDialog(core_->Settings.DelaiAvantRejeterActif, this);
   checkView_ = std::make_unique<MainCheckView>(
