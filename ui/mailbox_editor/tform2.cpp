@@ -86,7 +86,6 @@ TForm2::TForm2(AppCore& core, QWidget* parent)
                  Qt::MSWindowsFixedSizeDialogHint);
 
   ui_->EditLibelleBoite->setValidator(new LabelValidator(ui_->EditLibelleBoite));
-  ui_->EditLibelleBoite->setPlaceholderText(ui_->LabelExLibelle->text());
   ui_->EditDomaine->setValidator(new LowerCaseValidator(ui_->EditDomaine));
   ui_->EditAdresseExcl->setValidator(new LowerCaseValidator(ui_->EditAdresseExcl));
 
@@ -427,6 +426,12 @@ void TForm2::BtnOkClick() {
       labelEdit->selectAll();
       return;
     }
+  }
+  // The configuration file drops the spaces around a section name when it reads it back: such a
+  // label would come back as another name, possibly an existing account's.
+  if (!label.isEmpty() && (label.front().isSpace() || label.back().isSpace())) {
+    Refuse(error, QString::fromUtf8("Le libellé ne doit ni commencer ni finir par un espace"), labelEdit);
+    return;
   }
   if (ui_->Edit3->text() != ui_->Edit4->text()) {
     Refuse(error, QTxt(kTxtPasswordsDiffer), ui_->Edit3);

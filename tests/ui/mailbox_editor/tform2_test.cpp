@@ -194,6 +194,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"ReservedJokersLabel", [](TForm2Test& t) { t.Type("EditLibelleBoite", "JOKERPERSO"); },
                 kError + U("Ce nom est réservé aux réglages de Mobrelle : choisissez-en un autre"),
                 "EditLibelleBoite"},
+        Refusal{"LabelWithEdgeSpaces", [](TForm2Test& t) { t.Type("EditLibelleBoite", " Vacances"); },
+                kError + U("Le libellé ne doit ni commencer ni finir par un espace"), "EditLibelleBoite"},
         Refusal{"PasswordsDiffer", [](TForm2Test& t) { t.Type("Edit4", "secrets"); },
                 kError + U("Les 2 mots de passe doivent être identiques"), "Edit3"},
         Refusal{"EmptyServer", [](TForm2Test& t) { t.Type("Edit1", ""); },
@@ -240,15 +242,15 @@ TEST_F(TForm2Test, DuplicateRefusalRestoresTheRememberedLabelSelected) {
 }
 
 TEST_F(TForm2Test, TextsAreTakenAsTyped) {
-  // No trimming, no check of the server's form, any integer as interval (0: never polled).
+  // No check of the server's form, any integer as interval (0: never polled).
   FillValidCreate();
-  Type("EditLibelleBoite", " maison ");
+  Type("EditLibelleBoite", "ma maison");
   Type("Edit1", "pas un serveur");
   Type("Edit5", "0");
   QTest::mouseClick(B("BtnOk"), Qt::LeftButton);
   EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
   ASSERT_EQ(core->Mailboxes.Count(), 3);
-  EXPECT_EQ(core->Mailboxes.Caption(2), " maison ");
+  EXPECT_EQ(core->Mailboxes.Caption(2), "ma maison");
   EXPECT_FALSE(core->Mailboxes.Record(2).Timer->isActive());
 
   form->PrepareCreate();
