@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QShortcut>
 #include <QStyle>
 #include <QValidator>
@@ -269,6 +270,8 @@ void TForm2::FillFromAccount(int row) {
 
 void TForm2::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  // Centred on the desktop: the main window may be hidden in the tray.
+  if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
   rememberedLabel_ = ui_->EditLibelleBoite->text();
   ui_->EditLibelleBoite->setFocus();
 }
