@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QStatusTipEvent>
 #include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
@@ -34,6 +35,18 @@ const QString& EndOfCheck() {
 const QString& Deactivated() {
   static const QString text = ToQt(" D\xE9sactiv\xE9");
   return text;
+}
+
+// The language button's face until the window sets the flag of the language in use: French.
+QIcon FrenchFlag() {
+  QPixmap pm(16, 11);
+  QPainter p(&pm);
+  p.fillRect(0, 0, 6, 11, QColor(0, 35, 149));
+  p.fillRect(5, 0, 6, 11, Qt::white);
+  p.fillRect(11, 0, 5, 11, QColor(237, 41, 57));
+  p.setPen(QColor(120, 120, 120));
+  p.drawRect(0, 0, 15, 10);
+  return QIcon(pm);
 }
 
 // The closed log box shows its current item the way the list draws it.
@@ -201,6 +214,8 @@ StatusBarView::StatusBarView(QStatusBar* bar, StatusLog& log) : QObject(bar), ba
   btnDrapeau_ = new QToolButton(area_);
   btnDrapeau_->setObjectName("BtnDrapeau");
   btnDrapeau_->setAutoRaise(true);
+  btnDrapeau_->setIcon(FrenchFlag());
+  btnDrapeau_->setIconSize(QSize(16, 11));
   btnDrapeau_->setFocusPolicy(Qt::NoFocus);
   panel1_ = new PanelWidget([this] { return Panel1Now(); }, area_);
   panel1_->setObjectName("StatusPanel1");
