@@ -285,6 +285,19 @@ TEST_F(StatusBarViewTest, AHintStandsInForTheLogBoxUntilATickAfterItIsGone) {
   QCoreApplication::sendEvent(&button, &enter);
   log.ShowStatus(0, "Connexion...");
   EXPECT_FALSE(view->ComboBoxStatus()->isHidden());
+
+  // During a check the hint of the stop button leaves the button and panel 1 where they are.
+  QPushButton stop("Interrompre");
+  stop.setStatusTip("Stoppe l'interrogation de la bo\u00eete");
+  view->PlaceStopButton(&stop);
+  stop.show();
+  QStatusTipEvent onStop(stop.statusTip());
+  QCoreApplication::sendEvent(&stop, &onStop);
+  EXPECT_EQ(view->HintText(), stop.statusTip());
+  EXPECT_TRUE(view->ComboBoxStatus()->isHidden());
+  EXPECT_FALSE(stop.isHidden());
+  EXPECT_FALSE(view->Panel1()->isHidden());
+  stop.setParent(nullptr);
 }
 
 }  // namespace
