@@ -101,8 +101,10 @@ TForm2::TForm2(AppCore& core, QWidget* parent)
   // The examples beside the fields: smaller and grey, so they do not read as entered values.
   for (QLabel* example : {ui_->LabelExLibelle, ui_->LabelExServeur, ui_->LabelExIdentifiant}) {
     QFont font = example->font();
-    font.setPointSizeF(font.pointSizeF() * 0.9);
-    example->setFont(font);
+    if (font.pointSizeF() > 0) {
+      font.setPointSizeF(font.pointSizeF() * 0.9);
+      example->setFont(font);
+    }
     QPalette p = example->palette();
     p.setColor(QPalette::WindowText, p.color(QPalette::Disabled, QPalette::WindowText));
     example->setPalette(p);
