@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <utility>
 
 #include "app/app_core.h"
 #include "app/core/texts.h"
@@ -230,6 +231,27 @@ INSTANTIATE_TEST_SUITE_P(
                 kMailboxError + U("Le domaine n'est pas spécifié alors qu'il y a des destinataires"),
                 "EditDomaine"}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
+
+TEST_F(TForm2Test, AFileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen) {
+  // The configuration file's folder is gone: the create must not pass for done.
+  AppCore lost(dir.File("gone/Mobrelle.ini"));
+  TForm2 editor(lost);
+  QStringList shown;
+  editor.ShowError = [&](const QString& title, const QString& text) { shown << title + " | " + text; };
+  int changes = 0;
+  editor.OnMailboxCountChanged = [&] { ++changes; };
+  editor.PrepareCreate();
+  editor.show();
+  for (auto [name, text] : {std::pair{"EditLibelleBoite", "Vacances"}, {"Edit1", "h"}, {"Edit2", "u"},
+                            {"Edit3", "p"}, {"Edit4", "p"}})
+    editor.findChild<QLineEdit*>(name)->setText(text);
+  QTest::mouseClick(editor.findChild<QPushButton*>("BtnOk"), Qt::LeftButton);
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_TRUE(shown[0].startsWith(kMailboxError + U("Impossible d'écrire"))) << shown[0].toStdString();
+  EXPECT_TRUE(editor.isVisible());
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(lost.Mailboxes.Count(), 0);
+}
 
 TEST_F(TForm2Test, DuplicateRefusalRestoresTheRememberedLabelSelected) {
   ASSERT_TRUE(form->PrepareModify(1, false));
