@@ -1,6 +1,7 @@
 #include "ui/mailbox_editor/tform2.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QScreen>
@@ -138,11 +139,30 @@ TForm2::TForm2(AppCore& core, QWidget* parent)
 
 TForm2::~TForm2() = default;
 
+void TForm2::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::LanguageChange) {
+    // The design's texts in the new language; the mode's and the domain's texts set again.
+    ui_->retranslateUi(this);
+    ApplyModeTexts();
+    ui_->BtnAvance->setText(QTxt(advancedHidden_ ? kTxtAdvancedShow : kTxtAdvancedHide));
+    UpdateEnabling();
+  }
+}
+
 void TForm2::SetMode(Mode mode, int row) {
   mode_ = mode;
   tag_ = row;
   const bool del = mode == Mode::Delete;
-  switch (mode) {
+  ApplyModeTexts();
+  SetEditable(!del);
+  ui_->CheckBox1->setEnabled(mode == Mode::Create || (mode == Mode::Modify && core_.Settings.RecenseDemar));
+  ui_->CheckBoxAPOP->setEnabled(!del);
+  ui_->GroupBox2->setEnabled(!del);
+}
+
+void TForm2::ApplyModeTexts() {
+  switch (mode_) {
     case Mode::Create:
       setWindowTitle(QTxt(kTxtCreateCaption));
       ui_->BtnOk->setText(TextOr(kTxtCreate, "Créer"));
@@ -156,10 +176,6 @@ void TForm2::SetMode(Mode mode, int row) {
       ui_->BtnOk->setText(TextOr(kTxtDelete, "Supprimer"));
       break;
   }
-  SetEditable(!del);
-  ui_->CheckBox1->setEnabled(mode == Mode::Create || (mode == Mode::Modify && core_.Settings.RecenseDemar));
-  ui_->CheckBoxAPOP->setEnabled(!del);
-  ui_->GroupBox2->setEnabled(!del);
 }
 
 void TForm2::SetEditable(bool editable) {

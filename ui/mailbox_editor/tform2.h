@@ -48,6 +48,7 @@ class TForm2 : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void BtnOkClick();
@@ -61,6 +62,7 @@ class TForm2 : public QDialog {
   void CheckBoxExclClick(bool first);
 
   void SetMode(Mode mode, int row);
+  void ApplyModeTexts();
   void SetEditable(bool editable);
   void ClearFields();
   void FillFromAccount(int row);

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
+#include <QEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -345,6 +347,20 @@ TEST_F(TForm2Test, ModifyKeepingTheLabelWritesTheSection) {
   EXPECT_TRUE(errors.isEmpty());
   EXPECT_FALSE(core->Ini.SectionExists("Maison"));
   EXPECT_EQ(Key("Domicile", "Pop3ID"), "alice2");
+}
+
+TEST_F(TForm2Test, ALanguageChangeKeepsTheModeAndTheTypedFields) {
+  ASSERT_TRUE(form->PrepareModify(1, false));
+  Show();
+  Type("Edit5", "45");
+  QEvent change(QEvent::LanguageChange);
+  QApplication::sendEvent(form.get(), &change);
+  EXPECT_EQ(form->windowTitle(), U("Mobrelle - Modifier une boîte"));
+  EXPECT_EQ(B("BtnOk")->text(), QString("Modifier"));
+  EXPECT_EQ(B("BtnAvance")->text(), U("Avancé <<"));
+  EXPECT_EQ(E("Edit5")->text(), QString("45"));
+  EXPECT_EQ(W<QRadioButton>("RB2MemeDomaine")->text(), QString("Pour le domaine @bureau.test"));
+  EXPECT_EQ(W<QComboBox>("ComboBoxTypeRej")->currentIndex(), 2);
 }
 
 TEST_F(TForm2Test, StartupCheckBoxFollowsTheCensusSettingInModifyOnly) {
