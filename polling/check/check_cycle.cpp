@@ -344,4 +344,9 @@ bool CheckCycle::JudgeOrList(Check& c, int i) {
   return true;
 }
 
+std::pair<size_t, size_t> CheckCycle::SenderCounts() const {
+  if (!senderCheck_) return {0, 0};
+  return {senderCheck_->GoodSenders().size(), senderCheck_->BadSenders().size()};
+}
+
 }  // namespace mobrelle

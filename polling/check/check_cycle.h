@@ -62,6 +62,9 @@ class CheckCycle : public QObject {
 
   MessageJudge& Judge() { return *judge_; }
 
+  // How many sender addresses the sender check found to exist / not to exist during this run.
+  std::pair<size_t, size_t> SenderCounts() const;
+
  private:
   struct Check;
   void RunCheck(int row, TSyncPop3Cli* client);

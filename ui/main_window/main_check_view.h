@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <functional>
 
 #include "polling/check/check_ports.h"
 
@@ -31,20 +32,27 @@ class MainCheckView : public CheckView {
   void EnableInterruptButton(bool enabled, const std::string& hint) override;
   void ShowVersionLabel() override;
   void ShowCountLabel(const std::string& text) override;
-  void TrayAfterCheck(int) override {}
-  void ErrorIconShown() override {}
-  void EnableClearList(bool) override {}
+  void TrayAfterCheck(int rowsBefore) override { if (OnTrayAfterCheck) OnTrayAfterCheck(rowsBefore); }
+  void ErrorIconShown() override { if (OnErrorIconShown) OnErrorIconShown(); }
+  void EnableClearList(bool enabled) override { if (OnEnableClearList) OnEnableClearList(enabled); }
   void Beep() override;
   void FocusMessageList() override;
   bool AlertStopDown() const override;
   void ReleaseAlertStop() override;
   void ShowMessage(const std::string& text) override;
   RejectAlert* Alert() override;
-  RejectionAnnouncer* Announcer() override { return nullptr; }
+  RejectionAnnouncer* Announcer() override { return announcer_; }
+
+  // The tray and the clear-list command belong to the window; it sets these.
+  std::function<void(int rowsBefore)> OnTrayAfterCheck;
+  std::function<void()> OnErrorIconShown;
+  std::function<void(bool)> OnEnableClearList;
+  void SetAnnouncer(RejectionAnnouncer* announcer) { announcer_ = announcer; }
 
  private:
   Widgets w_;
   RejectAlertDialog* alert_;
+  RejectionAnnouncer* announcer_ = nullptr;
   int screenBusy_ = 0;  // override cursors pushed, popped again on destruction
 };
 

@@ -134,7 +134,7 @@ TForm1::~TForm1() {
   delete startTimer_;
 }
 
-bool TForm1::TrayUsable() const { return tray_ && QSystemTrayIcon::isSystemTrayAvailable(); }
+bool TForm1::TrayUsable() const { return tray_ && mobrelle::TrayIcon::Available(); }
 
 bool TForm1::FormCreate() {
   core_ = std::make_unique<AppCore>(options_.IniPath);
@@ -167,20 +167,12 @@ bool TForm1::FormCreate() {
   LoadSettings();
   CreateChecks();
   if (hooks_.SetUpMailProgram) hooks_.SetUpMailProgram();
+  else mailProgram_ = SetUpMailProgram(core_->Settings);
+  if (!mailProgram_.LaunchIcon.isNull()) ui_->BitBtn8->setIcon(mailProgram_.LaunchIcon);
 
-  // Tray icon and its menu.
-  tray_ = new QSystemTrayIcon(QIcon(":/icons/mobrelle.svg"), this);
-  tray_->setToolTip("Mobrelle");
-  popupMenuTray_ = new QMenu(this);
-  popupMenuTray_->addAction(ui_->Restaurer1);
-  popupMenuTray_->setDefaultAction(ui_->Restaurer1);
-  popupMenuTray_->addSeparator();
-  popupMenuTray_->addAction(ui_->Quitter1);
-  tray_->setContextMenu(popupMenuTray_);
-  connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-    if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger) Restaurer1Click();
-  });
-  tray_->show();
+  CreateTray();
+  CreateMenus();
+  CreateMailboxEditor();
   setWindowIcon(QIcon(":/icons/mobrelle.svg"));
 
   // The session manager ends the session: close down like a quit.
@@ -198,8 +190,7 @@ void TForm1::LoadSettings() {
     const int width = s.MailboxColumns[i] >= 0 ? s.MailboxColumns[i] : designed[i];
     if (width >= 0) header->resizeSection(i, width);
   }
-  ui_->GroupBox1->setFixedHeight(std::max(138, s.HauteurBoites));
-  setMinimumHeight(ui_->GroupBox1->height() + (frameGeometry().height() - height()) + 100);
+  ui_->Panel1->resize(ui_->Panel1->width(), std::max(138, s.HauteurBoites));
   UpdateMailboxGroupCaption();
 }
 
@@ -265,11 +256,6 @@ void TForm1::FStartTimer() {
   QApplication::restoreOverrideCursor();
 }
 
-void TForm1::Dsactiver1Click() {
-  core_->SchedulerActive = !core_->SchedulerActive;
-  setWindowTitle(core_->SchedulerActive ? QString("Mobrelle") : "Mobrelle" + QTxt(1110));
-}
-
 void TForm1::Restaurer1Click() {
   showNormal();
   raise();
@@ -296,7 +282,7 @@ void TForm1::SaveSettings() {
   s.Width = normal.width();
   s.Height = normal.height();
   for (int i = 0; i < MailboxListModel::kColumns; ++i) s.MailboxColumns[i] = ui_->ListView2->header()->sectionSize(i);
-  s.HauteurBoites = ui_->GroupBox1->height();
+  s.HauteurBoites = ui_->Panel1->height();
   s.SaveExitKeys(core_->Ini, core_->Filters.KeyWriters());
   if (hooks_.SaveFilterLists) hooks_.SaveFilterLists();
 }
@@ -323,7 +309,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     return;
   }
   CloseDown();
-  if (tray_) tray_->hide();
+  if (tray_) tray_->Hide();
   event->accept();
   QApplication::quit();
 }

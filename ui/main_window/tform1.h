@@ -17,6 +17,11 @@
 #include "polling/message_list/message_list_model.h"
 #include "ui/main_window/main_check_view.h"
 #include "ui/main_window/startup_hooks.h"
+#include "ui/mail_program/mail_program.h"
+#include "ui/tray/announcer.h"
+#include "ui/tray/sound_player.h"
+#include "ui/tray/tray_icon.h"
+#include "ui/tray/tray_state.h"
 
 namespace Ui {
 class TForm1;
@@ -24,8 +29,10 @@ class TForm1;
 
 namespace mobrelle {
 
+class MessageRowDelegate;
 class RejectAlertDialog;
 class StatusBarView;
+class TForm2;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -62,13 +69,24 @@ class TForm1 : public QMainWindow {
   void CloseDown();
 
   bool StartTimerRunning() const { return startTimer_ != nullptr; }
-  QSystemTrayIcon* TrayIcon() const { return tray_; }
+  mobrelle::TrayIcon* Tray() const { return tray_; }
+  TrayStateMachine* TrayStates() const { return trayState_.get(); }
+  TForm2* MailboxEditor() const { return editor_; }
+  QMenu* MessageMenu() const { return popupMenuListView_; }
+  // Opens the message list's menu as a right click does: its items enabled for the selection.
+  void PopupMenuListViewPopup();
+  void Videlaliste1Click();
+  void Crerunebote1Click();
+  void Modifierlabote1Click();
+  void Supprimerlabote1Click();
   // The checks of the mailboxes and the list of the messages they found (after FormCreate).
   CheckCycle* Cycle() const { return cycle_.get(); }
   MessageListModel* Messages() const { return messages_.get(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
@@ -85,13 +103,39 @@ class TForm1 : public QMainWindow {
   void AskForDefaultLists();
   void CreateChecks();
   bool TrayUsable() const;
+  void CreateTray();
+  void CreateMenus();
+  void CreateMailboxEditor();
+  std::vector<int> SelectedMessageRows() const;
+  bool SelectedMailboxHasMessages(int row) const;
+  void Copierlexpditeur1Click(int field);
+  void Rpondaumessage1Click();
+  void Lancelapplicationdemessagerie1Click();
+  void SpeedButtonOnClick(bool down);
+  void SpeedButtonFiltresClick();
+  void ListView2SelectItem();
 
   Options options_;
   std::unique_ptr<Ui::TForm1> ui_;
   std::unique_ptr<AppCore> core_;
   StartupHooks hooks_;
   StatusBarView* statusBar_ = nullptr;
-  QSystemTrayIcon* tray_ = nullptr;
+  mobrelle::TrayIcon* tray_ = nullptr;
+  std::unique_ptr<TrayStateMachine> trayState_;
+  std::unique_ptr<QtSoundOutput> soundOutput_;
+  std::unique_ptr<SoundPlayer> sounds_;
+  std::unique_ptr<TrayAnnouncer> announcer_;
+  TForm2* editor_ = nullptr;
+  MessageRowDelegate* messageDelegate_ = nullptr;
+  MailProgramSetup mailProgram_;
+  QMenu* popupMenu1_ = nullptr;
+  QMenu* popupMenuListView_ = nullptr;
+  QAction* supprimer_ = nullptr;
+  QAction* copyItems_[4] = {};
+  QAction* reply_ = nullptr;
+  QAction* launch_ = nullptr;
+  QAction* clearList_ = nullptr;
+  QAction* dsactiver1_ = nullptr;
   QMenu* popupMenuTray_ = nullptr;
   QMenu* popupMenu2_ = nullptr;
   QPointer<QTimer> startTimer_;
