@@ -1,0 +1,136 @@
+// The main window's own commands, offscreen: the message menu's enabling and shortcuts, the
+// keyboard table, the scheduler switch and clearing the list.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/busy_lock.h"
+#include "app/key_state.h"
+#include "tests/support/temp_dir.h"
+#include "ui/main_window/tform1.h"
+
+namespace mobrelle {
+namespace {
+
+using test::TempDir;
+using test::WriteFileBytes;
+
+class TForm1CommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    BusyLock::ResetForTests();
+    KeyState::SetSourceForTests([] { return Qt::NoModifier; });
+    WriteFileBytes(dir.File("Mobrelle.ini"),
+                   "[Mobrelle]\r\nVersion=Mobrelle V 3.8.0.00\r\n[Maison]\r\nPop3ID=alice\r\n"
+                   "Pop3Mail=127.0.0.1\r\nIntervalle=0\r\n");
+    form = std::make_unique<TForm1>(TForm1::Options{dir.File("Mobrelle.ini"), dir.Path(), std::nullopt});
+    form->AskYesNo = [](const QString&, const QString&) { return false; };
+    ASSERT_TRUE(form->FormCreate());
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    list = form->findChild<QTableView*>("ListView1");
+    ASSERT_NE(list, nullptr);
+    list->setFocus();
+  }
+  void TearDown() override {
+    form.reset();
+    KeyState::SetSourceForTests({});
+    BusyLock::ResetForTests();
+  }
+  void AddRow(const std::string& sender, const std::string& subject, const std::string& note = "") {
+    NewMessageRow r;
+    r.Number = form->Messages()->Count() + 1;
+    r.Sender = sender;
+    r.Subject = subject;
+    r.SenderNote = note;
+    r.Mailbox = "Maison";
+    r.Uidl = "u" + std::to_string(r.Number);
+    form->Messages()->AddRow(r);
+  }
+  void Select(std::initializer_list<int> rows) {
+    list->clearSelection();
+    for (int r : rows) list->selectionModel()->select(form->Messages()->index(r, 0),
+                                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+  QAction* Item(const QString& startsWith) {
+    for (QAction* a : form->MessageMenu()->findChildren<QAction*>())
+      if (a->text().startsWith(startsWith)) return a;
+    for (QAction* a : form->MessageMenu()->actions())
+      if (a->text().startsWith(startsWith)) return a;
+    return nullptr;
+  }
+
+  TempDir dir;
+  std::unique_ptr<TForm1> form;
+  QTableView* list = nullptr;
+};
+
+TEST_F(TForm1CommandsTest, MessageMenuEnablingFollowsTheSelection) {
+  AddRow("a@x.test", "");
+  AddRow("b@y.test", "Bonjour");
+  struct Case {
+    std::initializer_list<int> rows;
+    bool sender, subject, reply;
+  } cases[] = {{{}, false, false, false}, {{0}, true, false, true}, {{1}, true, true, true}, {{0, 1}, false, false, false}};
+  for (const Case& c : cases) {
+    Select(c.rows);
+    form->PopupMenuListViewPopup();
+    EXPECT_EQ(Item(QString::fromUtf8("L'expéditeur"))->isEnabled(), c.sender) << c.rows.size();
+    EXPECT_EQ(Item("Le sujet")->isEnabled(), c.subject) << c.rows.size();
+    EXPECT_EQ(Item(QString::fromUtf8("&Répond"))->isEnabled(), c.reply) << c.rows.size();
+    EXPECT_TRUE(Item("&Vide la liste")->isEnabled());
+  }
+}
+
+TEST_F(TForm1CommandsTest, CopyShortcutTakesTheFieldWithoutItsNoteAndDoesNothingWithTwoRows) {
+  AddRow("spam@x.test", "Promo", "\xA0(spam@*)\xA0");
+  AddRow("b@y.test", "Bonjour");
+  QApplication::clipboard()->setText("before");
+  Select({0, 1});
+  QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), "before");  // a disabled item swallows its key
+  Select({0});
+  QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), "spam@x.test");
+}
+
+TEST_F(TForm1CommandsTest, SchedulerSwitchShowsItsStateEverywhereAndKeysDriveIt) {
+  form->Core().Settings.RecenseDemar = false;  // no census check when switched on again
+  QTest::keyClick(list, Qt::Key_F7);
+  EXPECT_FALSE(form->Core().SchedulerActive);
+  EXPECT_EQ(form->windowTitle(), QString::fromUtf8("Mobrelle - Désactivé"));
+  EXPECT_EQ(form->TrayStates()->State().Index, kTrayInactive);
+  EXPECT_EQ(form->Log().Events().front(), " D\xE9sactiv\xE9");
+  EXPECT_FALSE(form->findChild<QToolButton*>("SpeedButtonOn")->isChecked());
+  QTest::keyClick(list, Qt::Key_F7);  // already off: nothing changes
+  EXPECT_FALSE(form->Core().SchedulerActive);
+  QTest::keyClick(list, Qt::Key_F8);
+  EXPECT_TRUE(form->Core().SchedulerActive);
+  EXPECT_EQ(form->windowTitle(), "Mobrelle");
+  EXPECT_EQ(form->TrayStates()->State().Index, kTrayActive);
+  EXPECT_TRUE(form->findChild<QToolButton*>("SpeedButtonOn")->isChecked());
+}
+
+TEST_F(TForm1CommandsTest, ClearingTheListEmptiesItAndTheCountsAndF12FocusesTheList) {
+  AddRow("a@x.test", "Un");
+  AddRow("b@y.test", "Deux");
+  form->Core().Mailboxes.SetMessageCount(0, 2);
+  QWidget* other = form->findChild<QWidget*>("ListView2");
+  other->setFocus();
+  QTest::keyClick(other, Qt::Key_F12);
+  EXPECT_EQ(QApplication::focusWidget(), list);
+  QTest::keyClick(list, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(form->Messages()->Count(), 0);
+  EXPECT_EQ(form->Core().Mailboxes.SubItemText(0, MailboxListModel::kCount), "");
+  EXPECT_FALSE(form->findChild<QToolButton*>("BitBtn12")->isEnabled());
+  EXPECT_FALSE(form->TrayStates()->State().Animating);
+}
+
+}  // namespace
+}  // namespace mobrelle
