@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <QToolButton>
 
 #include "app/busy_lock.h"
@@ -56,6 +57,58 @@ TEST(TForm1Check, ADoubleClickOnAMailboxListsItsMessages) {
   // The check-all button checks it again: the two rows stay, nothing is added twice.
   form.findChild<QToolButton*>("Button1")->click();
   EXPECT_EQ(form.Messages()->Count(), 2);
+  form.CloseDown();
+}
+
+
+TEST(TForm1Check, TheDeleteKeyDeletesTheSelectedMessageOnItsServerAfterTheQuestion) {
+  BusyLock::ResetForTests();
+  DovecotServer server;
+  server.AddUser("jean", "pw");
+  server.AddMessage("jean", "From: spam@promo.test\r\nTo: jean@maison.test\r\nSubject: gagnez\r\n\r\nx\r\n");
+  server.AddMessage("jean", "From: paul@amis.test\r\nTo: jean@maison.test\r\nSubject: photos\r\n\r\nx\r\n");
+  ASSERT_TRUE(server.Start());
+
+  TempDir dir;
+  WriteFileBytes(dir.File("Mobrelle.ini"), "[Mobrelle]\r\nVersion=Mobrelle V 3.8.0.00\r\n");
+  TForm1 form({dir.File("Mobrelle.ini"), dir.Path(), std::nullopt});
+  QStringList questions;
+  bool yes = false;
+  form.AskYesNo = [&](const QString& title, const QString& text) {
+    questions << title + " | " + text;
+    return yes;
+  };
+  ASSERT_TRUE(form.FormCreate());
+  MailboxFields f;
+  f.Label = "Maison";
+  f.UserName = "jean";
+  f.Host = "127.0.0.1";
+  f.Password = "pw";
+  f.IntervalText = "0";
+  ASSERT_TRUE(form.Core().Mailboxes.Create(f));
+  form.Core().Mailboxes.Record(0).Client->Port = server.Port();
+  form.Cycle()->Timer1Timer(CheckSender::MailboxList, 0);
+  ASSERT_EQ(form.Messages()->Count(), 2);
+
+  auto* list = form.findChild<QTableView*>("ListView1");
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  list->setFocus();
+  list->selectRow(0);
+  // "Non" leaves the server alone.
+  QTest::keyClick(list, Qt::Key_Delete);
+  ASSERT_EQ(questions.size(), 1);
+  EXPECT_TRUE(questions[0].contains("1 message")) << questions[0].toStdString();
+  EXPECT_EQ(server.MessageCount("jean"), 2);
+
+  yes = true;
+  list->selectRow(0);
+  QTest::keyClick(list, Qt::Key_Delete);
+  EXPECT_EQ(server.MessageCount("jean"), 1);
+  ASSERT_EQ(form.Messages()->Count(), 1);  // the mailbox was checked again
+  EXPECT_EQ(form.Messages()->Row(0).SubItems[MessageListModel::kSubject], "photos");
+  ASSERT_FALSE(form.Core().Filters.Lists.ListeHist.Entries.empty());
   form.CloseDown();
 }
 

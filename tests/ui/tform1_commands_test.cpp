@@ -27,7 +27,7 @@ class TForm1CommandsTest : public ::testing::Test {
     KeyState::SetSourceForTests([] { return Qt::NoModifier; });
     WriteFileBytes(dir.File("Mobrelle.ini"),
                    "[Mobrelle]\r\nVersion=Mobrelle V 3.8.0.00\r\n[Maison]\r\nPop3ID=alice\r\n"
-                   "Pop3Mail=127.0.0.1\r\nIntervalle=0\r\n");
+                   "Pop3Mail=127.0.0.1\r\nIntervalle=0\r\n[Bureau]\r\nPop3ID=bob\r\nIntervalle=0\r\n");
     form = std::make_unique<TForm1>(TForm1::Options{dir.File("Mobrelle.ini"), dir.Path(), std::nullopt});
     form->AskYesNo = [](const QString&, const QString&) { return false; };
     ASSERT_TRUE(form->FormCreate());
@@ -130,6 +130,32 @@ TEST_F(TForm1CommandsTest, ClearingTheListEmptiesItAndTheCountsAndF12FocusesTheL
   EXPECT_EQ(form->Core().Mailboxes.SubItemText(0, MailboxListModel::kCount), "");
   EXPECT_FALSE(form->findChild<QToolButton*>("BitBtn12")->isEnabled());
   EXPECT_FALSE(form->TrayStates()->State().Animating);
+}
+
+TEST_F(TForm1CommandsTest, MailboxButtonsFollowTheSelectionAndTheOrderIsSavedOnlyWhenAsked) {
+  auto* boxes = form->findChild<QAbstractItemView*>("ListView2");
+  auto button = [this](const char* name) { return form->findChild<QToolButton*>(name); };
+  EXPECT_FALSE(button("BitBtn2")->isEnabled());
+  EXPECT_FALSE(button("BitBtn5")->isEnabled());
+  boxes->selectionModel()->setCurrentIndex(form->Core().Mailboxes.index(1, 0),
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  EXPECT_TRUE(button("BitBtn2")->isEnabled());
+  EXPECT_TRUE(button("BitBtn5")->isEnabled());   // last row: up only
+  EXPECT_FALSE(button("BitBtn6")->isEnabled());
+  button("BitBtn5")->click();
+  EXPECT_EQ(form->Core().Mailboxes.Caption(0), "Bureau");
+  EXPECT_FALSE(button("BitBtn5")->isEnabled());  // now the first row
+  EXPECT_TRUE(button("BitBtn6")->isEnabled());
+  EXPECT_TRUE(button("BitBtn4")->isEnabled());
+  const std::string before = test::ReadFileBytes(dir.File("Mobrelle.ini"));
+  form->AskYesNo = [](const QString&, const QString&) { return false; };
+  button("BitBtn4")->click();  // "Non": nothing written
+  EXPECT_EQ(test::ReadFileBytes(dir.File("Mobrelle.ini")), before);
+  form->AskYesNo = [](const QString&, const QString&) { return true; };
+  button("BitBtn4")->click();
+  const std::string after = test::ReadFileBytes(dir.File("Mobrelle.ini"));
+  EXPECT_LT(after.find("[Bureau]"), after.find("[Maison]"));
+  EXPECT_FALSE(button("BitBtn4")->isEnabled());
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "app/app_core.h"
 #include "polling/check/check_cycle.h"
 #include "polling/message_list/message_list_model.h"
+#include "polling/message_list/message_operations.h"
 #include "ui/main_window/main_check_view.h"
 #include "ui/main_window/startup_hooks.h"
 #include "ui/mail_program/mail_program.h"
@@ -76,6 +77,8 @@ class TForm1 : public QMainWindow {
   // Opens the message list's menu as a right click does: its items enabled for the selection.
   void PopupMenuListViewPopup();
   void Videlaliste1Click();
+  // Deletes the selected messages on their servers, after the question.
+  MessageOperations::DeleteResult Supprimercemessage1Click();
   void Crerunebote1Click();
   void Modifierlabote1Click();
   void Supprimerlabote1Click();
@@ -114,6 +117,9 @@ class TForm1 : public QMainWindow {
   void SpeedButtonOnClick(bool down);
   void SpeedButtonFiltresClick();
   void ListView2SelectItem();
+  void MoveMailbox(int step);
+  // Writes the accounts in display order; `ask`: the button asks first.
+  void BitBtn4Click(bool ask);
 
   Options options_;
   std::unique_ptr<Ui::TForm1> ui_;
@@ -149,6 +155,8 @@ class TForm1 : public QMainWindow {
   QPushButton* btnInterrompre_ = nullptr;
   std::unique_ptr<MainCheckView> checkView_;
   std::unique_ptr<CheckCycle> cycle_;
+  std::unique_ptr<MessageOperationsWindow> opsWindow_;
+  std::unique_ptr<MessageOperations> operations_;
 };
 
 // The list background of a stored colour: a system colour when its top bit is set, else 0x00BBGGRR.

@@ -22,6 +22,43 @@
 #include "ui_TForm1.h"
 
 namespace mobrelle {
+namespace {
+
+// What deleting messages shows in the main window.
+class OperationsWindow : public MessageOperationsWindow {
+ public:
+  OperationsWindow(QWidget* window, QAbstractItemView* list, StatusLog& log) : window_(window), list_(list), log_(log) {}
+  ~OperationsWindow() override { SetBusyCursor(false); }
+  bool AskYesNo(const std::string& title, const std::string& question) override {
+    if (AskSeam) return AskSeam(title, question);
+    return QMessageBox::warning(window_, ToQt(title), ToQt(question), QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::No) == QMessageBox::Yes;
+  }
+  void ShowWarning(const std::string& text, const std::string& caption) override {
+    if (WarningSeam) return WarningSeam(text, caption);
+    QMessageBox::warning(window_, ToQt(caption), ToQt(text));
+  }
+  void SetBusyCursor(bool busy) override {
+    if (busy == busy_) return;
+    busy_ = busy;
+    if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
+  }
+  void SetListEnabled(bool enabled) override { list_->setEnabled(enabled); }
+  void FocusList() override { list_->setFocus(); }
+  void ShowStatus(const std::string& text) override { log_.ShowStatus(0, text); }
+
+  std::function<bool(const std::string&, const std::string&)> AskSeam;
+  std::function<void(const std::string&, const std::string&)> WarningSeam;
+
+ private:
+  QWidget* window_;
+  QAbstractItemView* list_;
+  StatusLog& log_;
+  bool busy_ = false;
+};
+
+}  // namespace
 
 void TForm1::CreateTray() {
   soundOutput_ = std::make_unique<QtSoundOutput>();
@@ -84,7 +121,9 @@ void TForm1::CreateMenus() {
   } glyphs[] = {{ui_->BitBtn8, QStyle::SP_DirHomeIcon},          {ui_->Button1, QStyle::SP_BrowserReload},
                 {ui_->SpeedButtonFiltres, QStyle::SP_DialogApplyButton}, {ui_->SpeedButtonOn, QStyle::SP_MediaPlay},
                 {ui_->BitBtn12, QStyle::SP_DialogResetButton},   {ui_->BitBtn1, QStyle::SP_FileDialogNewFolder},
-                {ui_->BitBtn2, QStyle::SP_TrashIcon},            {ui_->BitBtn3, QStyle::SP_FileDialogDetailedView}};
+                {ui_->BitBtn2, QStyle::SP_TrashIcon},            {ui_->BitBtn3, QStyle::SP_FileDialogDetailedView},
+                {ui_->BitBtn4, QStyle::SP_DialogSaveButton},      {ui_->BitBtn5, QStyle::SP_ArrowUp},
+                {ui_->BitBtn6, QStyle::SP_ArrowDown}};
   for (const auto& g : glyphs) g.button->setIcon(style()->standardIcon(g.pixmap));
   ui_->BitBtn8->setIcon(QIcon::fromTheme("mail-send", ui_->BitBtn8->icon()));
   ui_->Image1->setPixmap(QIcon(":/icons/mobrelle.svg").pixmap(48, 48));
@@ -97,6 +136,9 @@ void TForm1::CreateMenus() {
   connect(ui_->BitBtn1, &QToolButton::clicked, this, &TForm1::Crerunebote1Click);
   connect(ui_->BitBtn2, &QToolButton::clicked, this, &TForm1::Supprimerlabote1Click);
   connect(ui_->BitBtn3, &QToolButton::clicked, this, &TForm1::Modifierlabote1Click);
+  connect(ui_->BitBtn5, &QToolButton::clicked, this, [this] { MoveMailbox(-1); });
+  connect(ui_->BitBtn6, &QToolButton::clicked, this, [this] { MoveMailbox(+1); });
+  connect(ui_->BitBtn4, &QToolButton::clicked, this, [this] { BitBtn4Click(true); });
   SpeedButtonFiltresClick();
 
   // The mailbox list's menu.
@@ -130,6 +172,11 @@ void TForm1::CreateMenus() {
 
   // The message list's menu.
   popupMenuListView_ = new QMenu(this);
+  supprimer_ = popupMenuListView_->addAction(QString::fromUtf8("Supprime ce message du serveur"), this,
+                                             [this] { Supprimercemessage1Click(); });
+  supprimer_->setShortcut(QKeySequence(Qt::Key_Delete));
+  supprimer_->setToolTip(QString::fromUtf8("Supprime définitivement des serveurs les messages sélectionnés"));
+  popupMenuListView_->addSeparator();
   auto* copyMenu = popupMenuListView_->addMenu(QString::fromUtf8("Copie dans le Presse-Papier"));
   const struct {
     const char* caption;
@@ -173,6 +220,17 @@ void TForm1::CreateMenus() {
   statusBar_->BindCountersDisplay(&core_->ShowSenderCounts);
   statusBar_->SetClientWidth(width());
 
+  auto* opsWindow = new OperationsWindow(this, ui_->ListView1, core_->Log);
+  opsWindow->AskSeam = [this](const std::string& title, const std::string& question) {
+    return AskYesNo ? AskYesNo(ToQt(title), ToQt(question))
+                    : QMessageBox::warning(this, ToQt(title), ToQt(question), QMessageBox::Yes | QMessageBox::No,
+                                           QMessageBox::No) == QMessageBox::Yes;
+  };
+  opsWindow_.reset(opsWindow);
+  operations_ = std::make_unique<MessageOperations>(*messages_, core_->Mailboxes, *opsWindow_);
+  operations_->CheckMailbox = [this](int row) { cycle_->Timer1Timer(CheckSender::DeleteRefresh, row); };
+  operations_->CheckRunning = [this] { return cycle_->Running(); };
+
   // Key preview: the window sees every key of its controls first.
   qApp->installEventFilter(this);
 }
@@ -196,10 +254,46 @@ void TForm1::ListView2SelectItem() {
   const int row = rows.isEmpty() ? -1 : rows.first().row();
   ui_->BitBtn2->setEnabled(row >= 0);
   ui_->BitBtn3->setEnabled(row >= 0);
+  const int count = core_->Mailboxes.Count();
+  if (row < 0) {
+    ui_->BitBtn5->setEnabled(false);
+    ui_->BitBtn6->setEnabled(false);
+  } else if (count >= 2) {
+    ui_->BitBtn5->setEnabled(row > 0);
+    ui_->BitBtn6->setEnabled(row < count - 1);
+  }
   if (messageDelegate_) {
     messageDelegate_->SetSelectedMailbox(row >= 0 ? std::optional<std::string>(core_->Mailboxes.Caption(row))
                                                   : std::nullopt);
   }
+}
+
+void TForm1::MoveMailbox(int step) {
+  const QModelIndexList rows = ui_->ListView2->selectionModel()->selectedRows();
+  if (!rows.isEmpty()) {
+    const int row = rows.first().row();
+    const int moved = step < 0 ? core_->Mailboxes.MoveUp(row) : core_->Mailboxes.MoveDown(row);
+    const QModelIndex index = core_->Mailboxes.index(moved, 0);
+    ui_->ListView2->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ui_->ListView2->scrollTo(index);
+  }
+  ListView2SelectItem();  // the selection may have moved with its row without a change signal
+  ui_->BitBtn4->setEnabled(true);
+  ui_->ListView2->setFocus();
+}
+
+void TForm1::BitBtn4Click(bool ask) {
+  if (ask) {
+    const QString caption = QString::fromUtf8("Sauvegarder l'ordre des boîtes");
+    const QString question = QString::fromUtf8("Utiliser l'ordre actuel pour le prochain redémarrage ?");
+    const bool yes = AskYesNo ? AskYesNo(caption, question)
+                              : QMessageBox::question(this, caption, question, QMessageBox::Yes | QMessageBox::No) ==
+                                    QMessageBox::Yes;
+    if (!yes) return;
+  }
+  core_->Mailboxes.SaveOrder();
+  ui_->BitBtn4->setEnabled(false);
 }
 
 bool TForm1::SelectedMailboxHasMessages(int row) const {
@@ -245,8 +339,18 @@ void TForm1::PopupMenuListViewPopup() {
   copyItems_[2]->setEnabled(one && !row->SubItems[MessageListModel::kTo].empty());
   copyItems_[3]->setEnabled(one && !row->SubItems[MessageListModel::kCc].empty());
   reply_->setEnabled(one);
+  supprimer_->setEnabled(!rows.empty());
+  supprimer_->setText(QString::fromUtf8(rows.size() > 1 ? "Supprime ces messages des serveurs"
+                                                        : "Supprime ce message du serveur"));
   clearList_->setEnabled(messages_->Count() > 0 && !cycle_->Running());
   trayState_->PlainTrayRefresh();
+}
+
+MessageOperations::DeleteResult TForm1::Supprimercemessage1Click() {
+  std::vector<uint64_t> ids;
+  for (int row : SelectedMessageRows()) ids.push_back(messages_->Row(row).Id);
+  return operations_->DeleteSelectedMessages(ids, core_->Filters.Lists.ListeHist,
+                                             core_->Settings.HistoriseSuppression);
 }
 
 void TForm1::Copierlexpditeur1Click(int field) {
@@ -339,7 +443,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   // a disabled item swallows its key.
   if (QApplication::focusWidget() == ui_->ListView1) {
     const QList<QAction*> items = {copyItems_[0], copyItems_[1], copyItems_[2], copyItems_[3],
-                                   reply_,        launch_,       clearList_};
+                                   reply_,        launch_,       clearList_,    supprimer_};
     for (QAction* a : items) {
       if (a->shortcut() != pressed) continue;
       PopupMenuListViewPopup();
