@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QHeaderView>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -86,6 +87,19 @@ TEST_F(TForm1CommandsTest, MessageMenuEnablingFollowsTheSelection) {
     EXPECT_EQ(Item(QString::fromUtf8("&Répond"))->isEnabled(), c.reply) << c.rows.size();
     EXPECT_TRUE(Item("&Vide la liste")->isEnabled());
   }
+}
+
+TEST_F(TForm1CommandsTest, AHeaderClickSortsTheListAndASecondClickReverses) {
+  AddRow("b@y.test", "Zebre");
+  AddRow("a@x.test", "Abeille");
+  auto* header = list->horizontalHeader();
+  const int subject = MessageListModel::kSubject + 1;
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                    QPoint(header->sectionViewportPosition(subject) + 5, header->height() / 2));
+  EXPECT_EQ(form->Messages()->Row(0).SubItems[MessageListModel::kSubject], "Abeille");
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                    QPoint(header->sectionViewportPosition(subject) + 5, header->height() / 2));
+  EXPECT_EQ(form->Messages()->Row(0).SubItems[MessageListModel::kSubject], "Zebre");
 }
 
 TEST_F(TForm1CommandsTest, CopyShortcutTakesTheFieldWithoutItsNoteAndDoesNothingWithTwoRows) {

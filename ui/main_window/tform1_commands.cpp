@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QSplitter>
@@ -210,6 +211,13 @@ void TForm1::CreateMenus() {
     popupMenuListView_->popup(ui_->ListView1->viewport()->mapToGlobal(pos));
   });
   connect(ui_->ListView1, &QAbstractItemView::clicked, this, [this] { trayState_->PlainTrayRefresh(); });
+
+  // A click on a column header sorts by it (the same column again reverses); not while a check
+  // works on the rows.
+  ui_->ListView1->horizontalHeader()->setSectionsClickable(true);
+  connect(ui_->ListView1->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+    if (!cycle_->Running()) messages_->Sort(column);
+  });
 
   messageDelegate_ = new MessageRowDelegate(ui_->ListView1);
   ui_->ListView1->setItemDelegate(messageDelegate_);
