@@ -16,6 +16,24 @@
 namespace mobrelle::test {
 namespace {
 
+// A window on a fresh program folder whose one mailbox, "Maison", is jean's on `server`.
+std::unique_ptr<TForm1> WindowOn(const DovecotServer& server, TempDir& dir,
+                                 std::function<bool(const QString&, const QString&)> ask = {}) {
+  WriteFileBytes(dir.File("Mobrelle.ini"), "[Mobrelle]\r\nVersion=Mobrelle V 3.8.0.00\r\n");
+  auto form = std::make_unique<TForm1>(TForm1::Options{dir.File("Mobrelle.ini"), dir.Path(), std::nullopt});
+  form->AskYesNo = std::move(ask);
+  if (!form->FormCreate()) return nullptr;
+  MailboxFields f;
+  f.Label = "Maison";
+  f.UserName = "jean";
+  f.Host = "127.0.0.1";
+  f.Password = "pw";
+  f.IntervalText = "0";
+  if (!form->Core().Mailboxes.Create(f)) return nullptr;
+  form->Core().Mailboxes.Record(0).Client->Port = server.Port();
+  return form;
+}
+
 TEST(TForm1Check, ADoubleClickOnAMailboxListsItsMessages) {
   BusyLock::ResetForTests();
   DovecotServer server;
@@ -25,17 +43,9 @@ TEST(TForm1Check, ADoubleClickOnAMailboxListsItsMessages) {
   ASSERT_TRUE(server.Start());
 
   TempDir dir;
-  WriteFileBytes(dir.File("Mobrelle.ini"), "[Mobrelle]\r\nVersion=Mobrelle V 3.8.0.00\r\n");
-  TForm1 form({dir.File("Mobrelle.ini"), dir.Path(), std::nullopt});
-  ASSERT_TRUE(form.FormCreate());
-  MailboxFields f;
-  f.Label = "Maison";
-  f.UserName = "jean";
-  f.Host = "127.0.0.1";
-  f.Password = "pw";
-  f.IntervalText = "0";
-  ASSERT_TRUE(form.Core().Mailboxes.Create(f));
-  form.Core().Mailboxes.Record(0).Client->Port = server.Port();
+  auto window = WindowOn(server, dir);
+  ASSERT_TRUE(window);
+  TForm1& form = *window;
 
   auto* list = form.findChild<QTableView*>("ListView1");
   auto* label1 = form.findChild<QLabel*>("Label1");
@@ -70,23 +80,14 @@ TEST(TForm1Check, TheDeleteKeyDeletesTheSelectedMessageOnItsServerAfterTheQuesti
   ASSERT_TRUE(server.Start());
 
   TempDir dir;
-  WriteFileBytes(dir.File("Mobrelle.ini"), "[Mobrelle]\r\nVersion=Mobrelle V 3.8.0.00\r\n");
-  TForm1 form({dir.File("Mobrelle.ini"), dir.Path(), std::nullopt});
   QStringList questions;
   bool yes = false;
-  form.AskYesNo = [&](const QString& title, const QString& text) {
+  auto window = WindowOn(server, dir, [&](const QString& title, const QString& text) {
     questions << title + " | " + text;
     return yes;
-  };
-  ASSERT_TRUE(form.FormCreate());
-  MailboxFields f;
-  f.Label = "Maison";
-  f.UserName = "jean";
-  f.Host = "127.0.0.1";
-  f.Password = "pw";
-  f.IntervalText = "0";
-  ASSERT_TRUE(form.Core().Mailboxes.Create(f));
-  form.Core().Mailboxes.Record(0).Client->Port = server.Port();
+  });
+  ASSERT_TRUE(window);
+  TForm1& form = *window;
   form.Cycle()->Timer1Timer(CheckSender::MailboxList, 0);
   ASSERT_EQ(form.Messages()->Count(), 2);
 
