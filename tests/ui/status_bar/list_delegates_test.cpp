@@ -17,6 +17,7 @@
 #include "app/mailbox_list_model.h"
 #include "polling/message_list/message_list_model.h"
 #include "tests/support/temp_dir.h"
+#include "tests/ui/status_bar/pixel_counts.h"
 #include "ui/main_window/status_bar_view.h"
 
 namespace mobrelle {
@@ -27,26 +28,8 @@ const QColor kPink(0xFF, 0xEE, 0xFF);
 const QColor kYellow(0xF8, 0xF8, 0xBB);
 const QColor kPurple(0x80, 0x00, 0x80);
 
-// Pixels of text drawn in that colour, its smoothed edges included.
-int CountLike(const QImage& image, const QColor& colour) {
-  int n = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) {
-      const QColor c = image.pixelColor(x, y);
-      if (std::abs(c.red() - colour.red()) < 60 && std::abs(c.green() - colour.green()) < 60 &&
-          std::abs(c.blue() - colour.blue()) < 60)
-        ++n;
-    }
-  return n;
-}
-
-int CountColour(const QImage& image, const QColor& colour) {
-  int n = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (image.pixelColor(x, y).rgb() == colour.rgb()) ++n;
-  return n;
-}
+using test::CountColour;
+using test::CountLike;
 
 QImage Grab(QWidget* w) { return w->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 

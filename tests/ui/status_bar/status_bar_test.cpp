@@ -16,6 +16,7 @@
 
 #include "app/core/status_log.h"
 #include "app/qt_text.h"
+#include "tests/ui/status_bar/pixel_counts.h"
 
 namespace mobrelle {
 namespace {
@@ -26,27 +27,8 @@ const QColor kNone;
 
 QString Q(const std::string& cp1252) { return ToQt(cp1252); }
 
-// How many pixels of the image have exactly that colour.
-// Pixels of text drawn in that colour, its smoothed edges included.
-int CountLike(const QImage& image, const QColor& colour) {
-  int n = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) {
-      const QColor c = image.pixelColor(x, y);
-      if (std::abs(c.red() - colour.red()) < 60 && std::abs(c.green() - colour.green()) < 60 &&
-          std::abs(c.blue() - colour.blue()) < 60)
-        ++n;
-    }
-  return n;
-}
-
-int CountColour(const QImage& image, const QColor& colour) {
-  int n = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (image.pixelColor(x, y).rgb() == colour.rgb()) ++n;
-  return n;
-}
+using test::CountColour;
+using test::CountLike;
 
 // Pixels that are much darker than the background: drawn text in the window-text colour.
 int CountDark(const QImage& image) {
