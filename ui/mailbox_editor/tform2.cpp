@@ -220,19 +220,14 @@ void TForm2::PrepareCreate() {
 }
 
 bool TForm2::PrepareModify(int row, bool rowHasListedMessages) {
-  if (row < 0 || row >= core_.Mailboxes.Count()) return false;
-  std::string error;
-  if (!core_.Mailboxes.CanEdit(row, rowHasListedMessages, &error)) {
-    ShowError(QTxt(kTxtMailboxError), ToQt(error));
-    return false;
-  }
-  core_.Mailboxes.StopTimer(row);
-  SetMode(Mode::Modify, row);
-  FillFromAccount(row);
-  return true;
+  return PrepareExisting(Mode::Modify, row, rowHasListedMessages);
 }
 
 bool TForm2::PrepareDelete(int row, bool rowHasListedMessages) {
+  return PrepareExisting(Mode::Delete, row, rowHasListedMessages);
+}
+
+bool TForm2::PrepareExisting(Mode mode, int row, bool rowHasListedMessages) {
   if (row < 0 || row >= core_.Mailboxes.Count()) return false;
   std::string error;
   if (!core_.Mailboxes.CanEdit(row, rowHasListedMessages, &error)) {
@@ -240,7 +235,7 @@ bool TForm2::PrepareDelete(int row, bool rowHasListedMessages) {
     return false;
   }
   core_.Mailboxes.StopTimer(row);
-  SetMode(Mode::Delete, row);
+  SetMode(mode, row);
   FillFromAccount(row);
   return true;
 }

@@ -62,6 +62,8 @@ class TForm2 : public QDialog {
   void CheckBoxExclClick(bool first);
 
   void SetMode(Mode mode, int row);
+  // Modify or delete: refused while the account cannot be edited, else its timer stops.
+  bool PrepareExisting(Mode mode, int row, bool rowHasListedMessages);
   void ApplyModeTexts();
   void SetEditable(bool editable);
   void ClearFields();
