@@ -111,15 +111,20 @@ void TForm1::SaveFilters() {
   if (!r.Ok) QMessageBox::warning(this, "Mobrelle", QString::fromStdString(Cp1252ToUtf8(r.ErrorText)));
 }
 
+bool TForm1::Question(const QString& caption, const QString& text, bool warningDefaultNo) {
+  if (AskYesNo) return AskYesNo(caption, text);
+  const auto buttons = QMessageBox::Yes | QMessageBox::No;
+  const auto answer = warningDefaultNo ? QMessageBox::warning(this, caption, text, buttons, QMessageBox::No)
+                                       : QMessageBox::question(this, caption, text, buttons);
+  return answer == QMessageBox::Yes;
+}
+
 void TForm1::AskForDefaultLists() {
   FilterState& filters = core_->Filters;
   filters.Files.Folder = options_.ProgramFolder;
   if (!filters.WantsDefaultLists()) return;
   const QString caption = "Mobrelle - " + QTxt(1102);
-  const bool yes = AskYesNo ? AskYesNo(caption, QTxt(1103))
-                            : QMessageBox::question(this, caption, QTxt(1103), QMessageBox::Yes | QMessageBox::No) ==
-                                  QMessageBox::Yes;
-  if (!yes) return;
+  if (!Question(caption, QTxt(1103))) return;
   const QString shipped = ShippedFile("Defaut.rej");
   if (shipped.isEmpty()) {
     ShowStatus(0, "Filtres par d\xE9" "faut introuvables");

@@ -56,6 +56,8 @@ class TForm1 : public QMainWindow {
   StartupHooks& Hooks() { return hooks_; }
   // The yes/no questions of the start-up; a message box unless a test answers instead.
   std::function<bool(const QString& caption, const QString& text)> AskYesNo;
+  // Asks through AskYesNo when set; else a message box (warning icon and "No" first when asked).
+  bool Question(const QString& caption, const QString& text, bool warningDefaultNo = false);
   StatusLog& Log() { return core_->Log; }
   void ShowStatus(int index, const std::string& text) { core_->Log.ShowStatus(index, text); }
 
@@ -117,6 +119,7 @@ class TForm1 : public QMainWindow {
   void SpeedButtonOnClick(bool down);
   void SpeedButtonFiltresClick();
   void ListView2SelectItem();
+  int SelectedMailboxRow() const;  // -1 when none
   void MoveMailbox(int step);
   // Writes the accounts in display order; `ask`: the button asks first.
   void BitBtn4Click(bool ask);

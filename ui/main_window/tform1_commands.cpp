@@ -28,15 +28,12 @@ namespace {
 // What deleting messages shows in the main window.
 class OperationsWindow : public MessageOperationsWindow {
  public:
-  OperationsWindow(QWidget* window, QAbstractItemView* list, StatusLog& log) : window_(window), list_(list), log_(log) {}
+  using Ask = std::function<bool(const std::string& title, const std::string& question)>;
+  OperationsWindow(QWidget* window, QAbstractItemView* list, StatusLog& log, Ask ask)
+      : window_(window), list_(list), log_(log), ask_(std::move(ask)) {}
   ~OperationsWindow() override { SetBusyCursor(false); }
-  bool AskYesNo(const std::string& title, const std::string& question) override {
-    if (AskSeam) return AskSeam(title, question);
-    return QMessageBox::warning(window_, ToQt(title), ToQt(question), QMessageBox::Yes | QMessageBox::No,
-                                QMessageBox::No) == QMessageBox::Yes;
-  }
+  bool AskYesNo(const std::string& title, const std::string& question) override { return ask_(title, question); }
   void ShowWarning(const std::string& text, const std::string& caption) override {
-    if (WarningSeam) return WarningSeam(text, caption);
     QMessageBox::warning(window_, ToQt(caption), ToQt(text));
   }
   void SetBusyCursor(bool busy) override {
@@ -49,13 +46,11 @@ class OperationsWindow : public MessageOperationsWindow {
   void FocusList() override { list_->setFocus(); }
   void ShowStatus(const std::string& text) override { log_.ShowStatus(0, text); }
 
-  std::function<bool(const std::string&, const std::string&)> AskSeam;
-  std::function<void(const std::string&, const std::string&)> WarningSeam;
-
  private:
   QWidget* window_;
   QAbstractItemView* list_;
   StatusLog& log_;
+  Ask ask_;
   bool busy_ = false;
 };
 
@@ -159,11 +154,10 @@ void TForm1::CreateMenus() {
     QMessageBox::about(this, "Mobrelle", ToQt(kVersionString));
   });
   connect(interroger1, &QAction::triggered, this, [this] {
-    const QModelIndexList rows = ui_->ListView2->selectionModel()->selectedRows();
-    if (!rows.isEmpty()) cycle_->Timer1Timer(CheckSender::QueryMenu, rows.first().row());
+    if (const int row = SelectedMailboxRow(); row >= 0) cycle_->Timer1Timer(CheckSender::QueryMenu, row);
   });
   connect(ui_->ListView2, &QWidget::customContextMenuRequested, this, [=, this](const QPoint& pos) {
-    const bool selected = ui_->ListView2->selectionModel()->hasSelection();
+    const bool selected = SelectedMailboxRow() >= 0;
     for (QAction* a : {interroger1, supprimer, modifier}) a->setEnabled(selected);
     popupMenu1_->popup(ui_->ListView2->viewport()->mapToGlobal(pos));
   });
@@ -228,13 +222,10 @@ void TForm1::CreateMenus() {
   statusBar_->BindCountersDisplay(&core_->ShowSenderCounts);
   statusBar_->SetClientWidth(width());
 
-  auto* opsWindow = new OperationsWindow(this, ui_->ListView1, core_->Log);
-  opsWindow->AskSeam = [this](const std::string& title, const std::string& question) {
-    return AskYesNo ? AskYesNo(ToQt(title), ToQt(question))
-                    : QMessageBox::warning(this, ToQt(title), ToQt(question), QMessageBox::Yes | QMessageBox::No,
-                                           QMessageBox::No) == QMessageBox::Yes;
-  };
-  opsWindow_.reset(opsWindow);
+  opsWindow_ = std::make_unique<OperationsWindow>(
+      this, ui_->ListView1, core_->Log, [this](const std::string& title, const std::string& question) {
+        return Question(ToQt(title), ToQt(question), true);
+      });
   operations_ = std::make_unique<MessageOperations>(*messages_, core_->Mailboxes, *opsWindow_);
   operations_->CheckMailbox = [this](int row) { cycle_->Timer1Timer(CheckSender::DeleteRefresh, row); };
   operations_->CheckRunning = [this] { return cycle_->Running(); };
@@ -257,9 +248,13 @@ void TForm1::CreateMailboxEditor() {
   };
 }
 
-void TForm1::ListView2SelectItem() {
+int TForm1::SelectedMailboxRow() const {
   const QModelIndexList rows = ui_->ListView2->selectionModel()->selectedRows();
-  const int row = rows.isEmpty() ? -1 : rows.first().row();
+  return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void TForm1::ListView2SelectItem() {
+  const int row = SelectedMailboxRow();
   ui_->BitBtn2->setEnabled(row >= 0);
   ui_->BitBtn3->setEnabled(row >= 0);
   const int count = core_->Mailboxes.Count();
@@ -277,9 +272,7 @@ void TForm1::ListView2SelectItem() {
 }
 
 void TForm1::MoveMailbox(int step) {
-  const QModelIndexList rows = ui_->ListView2->selectionModel()->selectedRows();
-  if (!rows.isEmpty()) {
-    const int row = rows.first().row();
+  if (const int row = SelectedMailboxRow(); row >= 0) {
     const int moved = step < 0 ? core_->Mailboxes.MoveUp(row) : core_->Mailboxes.MoveDown(row);
     const QModelIndex index = core_->Mailboxes.index(moved, 0);
     ui_->ListView2->selectionModel()->setCurrentIndex(
@@ -295,10 +288,7 @@ void TForm1::BitBtn4Click(bool ask) {
   if (ask) {
     const QString caption = QString::fromUtf8("Sauvegarder l'ordre des boîtes");
     const QString question = QString::fromUtf8("Utiliser l'ordre actuel pour le prochain redémarrage ?");
-    const bool yes = AskYesNo ? AskYesNo(caption, question)
-                              : QMessageBox::question(this, caption, question, QMessageBox::Yes | QMessageBox::No) ==
-                                    QMessageBox::Yes;
-    if (!yes) return;
+    if (!Question(caption, question)) return;
   }
   core_->Mailboxes.SaveOrder();
   ui_->BitBtn4->setEnabled(false);
@@ -317,16 +307,14 @@ void TForm1::Crerunebote1Click() {
 }
 
 void TForm1::Modifierlabote1Click() {
-  const QModelIndexList rows = ui_->ListView2->selectionModel()->selectedRows();
-  if (rows.isEmpty()) return;
-  const int row = rows.first().row();
+  const int row = SelectedMailboxRow();
+  if (row < 0) return;
   if (editor_->PrepareModify(row, SelectedMailboxHasMessages(row))) editor_->exec();
 }
 
 void TForm1::Supprimerlabote1Click() {
-  const QModelIndexList rows = ui_->ListView2->selectionModel()->selectedRows();
-  if (rows.isEmpty()) return;
-  const int row = rows.first().row();
+  const int row = SelectedMailboxRow();
+  if (row < 0) return;
   if (editor_->PrepareDelete(row, SelectedMailboxHasMessages(row))) editor_->exec();
 }
 
