@@ -112,6 +112,7 @@ class TForm1 : public QMainWindow {
   void CreateMenus();
   void CreateMailboxEditor();
   std::vector<int> SelectedMessageRows() const;
+  const MessageRow* SingleSelectedMessage() const;  // null unless exactly one row is selected
   bool SelectedMailboxHasMessages(int row) const;
   void Copierlexpditeur1Click(int field);
   void Rpondaumessage1Click();

@@ -326,10 +326,15 @@ std::vector<int> TForm1::SelectedMessageRows() const {
   return rows;
 }
 
+const MessageRow* TForm1::SingleSelectedMessage() const {
+  const std::vector<int> rows = SelectedMessageRows();
+  return rows.size() == 1 ? &messages_->Row(rows.front()) : nullptr;
+}
+
 void TForm1::PopupMenuListViewPopup() {
   const std::vector<int> rows = SelectedMessageRows();
-  const bool one = rows.size() == 1;
-  const MessageRow* row = one ? &messages_->Row(rows.front()) : nullptr;
+  const MessageRow* row = SingleSelectedMessage();
+  const bool one = row != nullptr;
   copyItems_[0]->setEnabled(one);
   copyItems_[1]->setEnabled(one && !row->SubItems[MessageListModel::kSubject].empty());
   copyItems_[2]->setEnabled(one && !row->SubItems[MessageListModel::kTo].empty());
@@ -350,17 +355,14 @@ MessageOperations::DeleteResult TForm1::Supprimercemessage1Click() {
 }
 
 void TForm1::Copierlexpditeur1Click(int field) {
-  const std::vector<int> rows = SelectedMessageRows();
-  if (rows.size() != 1) return;
-  CopyMessageField(messages_->Row(rows.front()).SubItems[field], MailProgramActions::System());
+  if (const MessageRow* row = SingleSelectedMessage())
+    CopyMessageField(row->SubItems[field], MailProgramActions::System());
 }
 
 void TForm1::Rpondaumessage1Click() {
-  const std::vector<int> rows = SelectedMessageRows();
-  if (rows.size() != 1) return;
-  const MessageRow& row = messages_->Row(rows.front());
-  ReplyToMessage(row.SubItems[MessageListModel::kSender], row.SubItems[MessageListModel::kSubject],
-                 MailProgramActions::System());
+  if (const MessageRow* row = SingleSelectedMessage())
+    ReplyToMessage(row->SubItems[MessageListModel::kSender], row->SubItems[MessageListModel::kSubject],
+                   MailProgramActions::System());
 }
 
 void TForm1::Lancelapplicationdemessagerie1Click() {
@@ -375,7 +377,6 @@ void TForm1::Videlaliste1Click() {
   messages_->Clear();
   ShowStatus(0, "");
   ShowStatus(1, kVersionString);
-  setWindowTitle(windowTitle());
   trayState_->ListCleared();
   ui_->LabelVersion->show();
   ui_->Label1->hide();
