@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QTimerEvent>
 #include <chrono>
+#include <cstdint>
 
 namespace mobrelle {
 namespace {
@@ -16,6 +17,9 @@ int64_t NowMs() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
+
+// When a wait on this thread last came back from running the events.
+thread_local int64_t lastEventsMs = INT64_MIN / 2;
 
 // The wait runs the event dispatcher itself instead of a QEventLoop: leaving a QEventLoop wakes the
 // dispatcher through its pipe every time, a cost a client making thousands of short calls pays on
@@ -105,6 +109,7 @@ BlockingWait::Result BlockingWait::Wait(int timeoutMs) {
       QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents | QEventLoop::EventLoopExec;
   while (!finished_) {
     dispatcher->processEvents(flags);
+    lastEventsMs = NowMs();
     if (!self) return Result::Aborted;  // deleted by a handler that ran inside the wait
     if (!finished_ && watch && watch->Quitting()) Finish(Result::TimedOut);
     if (!self) return Result::Aborted;
@@ -148,5 +153,7 @@ void BlockingWait::Done() { Finish(Result::Done); }
 void BlockingWait::Abort() { Finish(Result::Aborted); }
 
 void BlockingWait::Rearm() { lastActiveMs_ = NowMs(); }
+
+int64_t BlockingWait::SinceEventsMs() { return NowMs() - lastEventsMs; }
 
 }  // namespace mobrelle

@@ -29,6 +29,10 @@ class BlockingWait : public QObject {
   // handler inside its wait ends the wait with Aborted.
   Result Wait(int timeoutMs);
   bool Waiting() const { return waiting_; }
+  // Milliseconds since a wait on this thread last ran the thread's events (very large before the
+  // first). A client may read a reply that is already arriving without a round of the event loop,
+  // as long as that loop has run a moment ago: timers and the window must not wait on it long.
+  static int64_t SinceEventsMs();
 
   // Called by the operation's event handlers.
   void Done();

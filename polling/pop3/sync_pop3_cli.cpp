@@ -7,6 +7,8 @@
 #include <QTcpSocket>
 #include <climits>
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/time.h>
 #include <sys/socket.h>
 #endif
 
@@ -53,6 +55,9 @@ bool TSyncPop3Cli::WaitUntilReady() {
   QPointer<TSyncPop3Cli> self(this);
   const int ms = Timeout <= 0 ? 0 : (Timeout > INT_MAX / 1000 ? INT_MAX : Timeout * 1000);
   while (requestPending_) {
+    const bool read = ReadReplyAtOnce();
+    if (!self) return false;  // deleted by a handler of the reply
+    if (read) continue;
     const BlockingWait::Result r = wait_.Wait(ms);
     if (!self) return false;  // deleted by a handler that ran inside the wait
     if (r == BlockingWait::Result::TimedOut && requestPending_) {
@@ -258,6 +263,7 @@ void TSyncPop3Cli::ReleaseSocket() {
   if (!socket_) return;
   QTcpSocket* s = socket_;
   socket_ = nullptr;
+  quickReads_ = false;
   s->disconnect(this);
   s->abort();
   // It may be in the middle of emitting a signal to us.
@@ -303,6 +309,7 @@ void TSyncPop3Cli::OnSocketConnected() {
   connected_ = true;
   // One short command at a time, each waiting for its reply: no use holding it back.
   if (socket_) socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+  PrepareQuickReads();
   state_ = pop3WaitingBanner;
 }
 
@@ -317,7 +324,6 @@ void TSyncPop3Cli::OnSocketError() {
 }
 
 void TSyncPop3Cli::OnReadyRead() {
-  QPointer<TSyncPop3Cli> self(this);
   // Held weakly: a handler may end the session, and a nested event loop may then delete the socket.
   const QPointer<QTcpSocket> s = socket_;
   while (s && socket_ == s && s->bytesAvailable() > 0) {
@@ -325,13 +331,70 @@ void TSyncPop3Cli::OnReadyRead() {
     const qint64 n = s->read(dst, static_cast<qint64>(buffer_.Room()));
     if (n <= 0) break;
     buffer_.Commit(static_cast<size_t>(n));
-    std::string line;
-    while (buffer_.NextLine(line)) {
-      HandleLine(std::move(line));
-      // A handler may have closed the session, started a new one, or deleted us.
-      if (!self || socket_ != s) return;
-    }
+    if (!HandleBufferedLines()) return;
   }
+}
+
+bool TSyncPop3Cli::HandleBufferedLines() {
+  QPointer<TSyncPop3Cli> self(this);
+  const QTcpSocket* s = socket_;
+  std::string line;
+  while (buffer_.NextLine(line)) {
+    HandleLine(std::move(line));
+    // A handler may have closed the session, started a new one, or deleted us.
+    if (!self || socket_ != s) return false;
+  }
+  return true;
+}
+
+// A check makes thousands of calls whose replies come within tens of microseconds; a round of the
+// event loop for each (its poll of every source, the socket's size query and read, the signal), or
+// even a poll of the socket alone before reading it, costs about as much as the server's work. So a
+// reply is first awaited in a read of the socket itself, which gives up after a millisecond, and only
+// while the event loop has run in the last few milliseconds: timers, other mailboxes and the window
+// are held up by no more than that, and a silent server is still awaited in the event loop, asleep.
+namespace {
+constexpr int64_t kEventsAtLeastEveryMs = 8;
+constexpr int kSocketAloneUs = 1000;
+}  // namespace
+
+void TSyncPop3Cli::PrepareQuickReads() {
+  quickReads_ = false;
+#ifdef Q_OS_UNIX
+  if (!socket_) return;
+  const int fd = static_cast<int>(socket_->socketDescriptor());
+  if (fd < 0) return;
+  // Reads and writes that may block do so for a millisecond at most, so the socket's own reads
+  // (which expect no wait) and writes stay short as well. The descriptor becomes blocking only once
+  // both limits hold: a blocking read without its limit could wait on a silent server for ever.
+  const timeval limit{0, kSocketAloneUs};
+  if (::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) != 0) return;
+  if (::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit) != 0) return;
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return;
+  quickReads_ = true;
+#endif
+}
+
+bool TSyncPop3Cli::ReadReplyAtOnce() {
+#ifdef Q_OS_UNIX
+  if (!quickReads_ || state_ != pop3WaitingResponse || !socket_ ||
+      socket_->state() != QAbstractSocket::ConnectedState)
+    return false;
+  // What the socket already holds came first.
+  if (socket_->bytesAvailable() > 0 || BlockingWait::SinceEventsMs() >= kEventsAtLeastEveryMs) return false;
+  const int fd = static_cast<int>(socket_->socketDescriptor());
+  if (fd < 0) return false;
+  const ssize_t n = ::recv(fd, buffer_.WritePtr(), buffer_.Room(), 0);
+  // Nothing within the limit, the end of the connection or an error: the event loop takes over, and
+  // the socket reports the end there.
+  if (n <= 0) return false;
+  buffer_.Commit(static_cast<size_t>(n));
+  HandleBufferedLines();
+  return true;
+#else
+  return false;
+#endif
 }
 
 void TSyncPop3Cli::OnSocketClosed() {

@@ -112,6 +112,12 @@ class TSyncPop3Cli : public QObject {
   // Runs one operation: starts it, then waits for its end. Exceptions become false.
   bool Synchronize(const std::function<void()>& start);
   bool WaitUntilReady();
+  // Reads a reply that is already arriving straight from the socket; false when it is not there
+  // within a moment, or must go through the event loop (a close, an error, data the socket holds).
+  bool ReadReplyAtOnce();
+  void PrepareQuickReads();
+  // Hands out the complete lines of the buffer; false when a handler ended the session or deleted us.
+  bool HandleBufferedLines();
 
   void StartConnect();
   void StartCommand(TPop3Request rq, const std::string& command, TPop3ProtocolState next);
@@ -147,6 +153,7 @@ class TSyncPop3Cli : public QObject {
   int requestResult_ = 0;
   int statusCode_ = 0;
   int lookupId_ = -1;
+  bool quickReads_ = false;  // the connection's descriptor reads with a short limit
   std::string timestamp_;
 
   int msgCount_ = 0;

@@ -17,11 +17,15 @@
 //   wait running the dispatcher, direct writes (4: send, poll, the socket's FIONREAD, read):
 //     44 us: check 1.10; 1.08             UIDL 1.11; 1.11
 //     28 us: check 1.29-1.32; 1.28-1.50   UIDL 1.39-1.43; 1.17-1.34
-//   silent server, 10 s wait: 0.0013 s of CPU (0.013 %).
+//   reply read first in a blocking read of the socket that gives up after 1 ms, while the event loop
+//   ran in the last 8 ms (2: send, recv; and a round of the event loop every 8 ms or so):
+//     check 1.01-1.07; 1.00-1.06           UIDL 0.99-1.05; 1.01-1.08   (four runs)
+//   the same with a poll of the socket alone before a non-blocking read (3: send, poll, recv):
+//     check 0.97-1.21; 1.08-1.20           UIDL 1.03-1.18; 0.99-1.23
+//   silent server, 10 s wait: 0.0013 to 0.0017 s of CPU (at most 0.017 %).
 // Busy neighbours move every ratio by 0.1 to 0.3 either way.
-// What is left is mostly in the kernel: a poll before each read, where the reference sleeps in
-// recv, and the size query Qt's socket makes before reading. In user space a command costs about
-// 6,000 instructions (glib's pass, the readyRead signal, the line), the reference about 1,000.
+// In a VM each system call and each sleep in the kernel is dear: a poll before the read cost as much
+// as all of our user-space work per command.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
