@@ -172,5 +172,26 @@ TEST_F(TForm1CommandsTest, MailboxButtonsFollowTheSelectionAndTheOrderIsSavedOnl
   EXPECT_FALSE(button("BitBtn4")->isEnabled());
 }
 
+TEST_F(TForm1CommandsTest, TheMailboxSelectionEndsWhenTheFocusLeavesTheListExceptForItsButtons) {
+  auto* boxes = form->findChild<QAbstractItemView*>("ListView2");
+  auto* remove = form->findChild<QToolButton*>("BitBtn2");
+  auto select = [&] {
+    boxes->setFocus();
+    boxes->selectionModel()->setCurrentIndex(form->Core().Mailboxes.index(0, 0),
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ASSERT_EQ(QApplication::focusWidget(), boxes);
+    ASSERT_TRUE(remove->isEnabled());
+  };
+  select();
+  remove->setFocus(Qt::TabFocusReason);  // a mailbox button keeps the row it acts on
+  EXPECT_TRUE(boxes->selectionModel()->hasSelection());
+  EXPECT_TRUE(remove->isEnabled());
+  select();
+  list->setFocus(Qt::MouseFocusReason);  // anywhere else in the window ends it
+  EXPECT_FALSE(boxes->selectionModel()->hasSelection());
+  EXPECT_FALSE(remove->isEnabled());
+  EXPECT_FALSE(form->findChild<QToolButton*>("BitBtn6")->isEnabled());
+}
+
 }  // namespace
 }  // namespace mobrelle

@@ -120,6 +120,8 @@ class TForm1 : public QMainWindow {
   void SpeedButtonOnClick(bool down);
   void SpeedButtonFiltresClick();
   void ListView2SelectItem();
+  // The mailbox list lost the focus: its selection ends, unless the focus went to a mailbox button.
+  void ListView2Exit(QWidget* old, QWidget* now);
   int SelectedMailboxRow() const;  // -1 when none
   void MoveMailbox(int step);
   // Writes the accounts in display order; `ask`: the button asks first.

@@ -163,6 +163,7 @@ void TForm1::CreateMenus() {
   });
   connect(ui_->ListView2->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &TForm1::ListView2SelectItem);
+  connect(qApp, &QApplication::focusChanged, this, &TForm1::ListView2Exit);
   ListView2SelectItem();
 
   // The message list's menu.
@@ -269,6 +270,18 @@ void TForm1::ListView2SelectItem() {
     messageDelegate_->SetSelectedMailbox(row >= 0 ? std::optional<std::string>(core_->Mailboxes.Caption(row))
                                                   : std::nullopt);
   }
+}
+
+void TForm1::ListView2Exit(QWidget* old, QWidget* now) {
+  if (old != ui_->ListView2) return;
+  // Focus that left for another window (a dialog opened on the selected mailbox, another program)
+  // comes back to the same selection.
+  if (!now || now->window() != this) return;
+  // The mailbox buttons act on the selected row: reaching them by Tab keeps it.
+  for (const QWidget* keep : {ui_->BitBtn2, ui_->BitBtn3, ui_->BitBtn5, ui_->BitBtn6})
+    if (now == keep) return;
+  if (ui_->ListView2->selectionModel()->hasSelection()) ui_->ListView2->selectionModel()->clearSelection();
+  ListView2SelectItem();
 }
 
 void TForm1::MoveMailbox(int step) {
