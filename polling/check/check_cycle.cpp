@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLocale>
 #include <QTime>
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 #include <unordered_set>
@@ -221,6 +222,11 @@ void CheckCycle::MessageLoop(Check& c) {
     interrupt_ = 0;
   }
   if (const int r = c.Row(); r >= 0) core_.Mailboxes.SetMessageCount(r, n);
+  if (n > 0) {
+    // Sized once for what the server announced (within reason: the count is the server's word).
+    c.seen.reserve(static_cast<size_t>(std::min(n, 100000)));
+    rows_.Reserve(n);
+  }
 
   for (int i = 1; i <= n; ++i) {
     view_.ShowInterruptButton(true);

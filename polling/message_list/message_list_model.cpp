@@ -29,6 +29,14 @@ MessageRowLook RowLook(int index, const std::string& rowMailbox, const std::stri
 
 MessageListModel::MessageListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
+void MessageListModel::Reserve(int more) {
+  constexpr int kAtMost = 100000;
+  if (more <= 0) return;
+  const size_t want = rows_.size() + static_cast<size_t>(std::min(more, kAtMost));
+  rows_.reserve(want);
+  byUidl_.reserve(want);
+}
+
 uint64_t MessageListModel::AddRow(const NewMessageRow& m) {
   MessageRow r;
   r.Id = nextId_++;

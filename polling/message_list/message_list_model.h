@@ -60,6 +60,9 @@ class MessageListModel : public QAbstractTableModel {
   uint64_t AddRow(const NewMessageRow& m);
 
   int Count() const { return static_cast<int>(rows_.size()); }
+  // Room for `more` rows to come (a check that knows how many messages wait), so the rows are not
+  // moved again and again while they arrive. Capped: the number comes from a server.
+  void Reserve(int more);
   const MessageRow& Row(int index) const { return rows_.at(static_cast<size_t>(index)); }
   // The current index of the row with that id, or -1 when it has left the list.
   int IndexOf(uint64_t id) const;
