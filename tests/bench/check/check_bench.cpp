@@ -23,7 +23,8 @@
 //
 // Figures of December 2026 on a 2-core VM (ratios ours / reference, best and median; with busy
 // neighbours they drift by 0.1 to 0.3 either way), machine otherwise idle:
-//   no view, 5 runs:  first check 2,000 1.16 / 1.16, 10,000 1.18 / 1.16
+//   no view, 5 runs, before the client read its replies straight from the socket:
+//                     first check 2,000 1.16 / 1.16, 10,000 1.18 / 1.16
 //                     check again 2,000 1.18 / 1.14, 10,000 1.15 / 1.19
 //                     our client alone  1.10 / 1.11 first, 1.11 (median) again
 //                     mobrelle --check 10,000 new  1.15 / 1.20
@@ -35,9 +36,17 @@
 //   tree view, repainted every 200 ms:  first check 10,000 3.6 s against 1.4 s (the layouts)
 //   table view, repainted every 200 ms: first check 1.21 / 1.22 for both sizes, again 1.23 / 1.21,
 //                     longest stall 11 to 14 ms
-// System calls per command: ours 4 (send, poll, the socket's FIONREAD, read), the reference 2 (send,
-// recv): most of the client's 1.10. The check's own work per new message (header decoding,
-// judging, listing) is about 9 us and makes the rest.
+//   no view, 5 runs, replies read straight from the socket, sets sized once (two runs of the program):
+//                     first check 2,000 1.04 / 1.04-1.06, 10,000 1.04-1.05 / 1.05-1.12
+//                     check again 2,000 1.04-1.06 / 1.02-1.04, 10,000 1.04-1.07 / 1.05-1.06
+//                     mobrelle --check 10,000 new  1.10-1.11 / 1.10-1.18
+//                     longest stall 11 to 16 ms
+//   the same, table view repainted every 200 ms, 3 runs: medians 1.07-1.12 (the reference had a
+//                     fast run, so the best ratios read 1.19-1.30), longest stall 11 to 15 ms
+// System calls per command: ours 2 (send, recv) and a round of the event loop every 8 ms or so, as
+// the reference. What is left is our work per new message in user space (header decoding, judging,
+// listing; about 20 us in all), and for the program its start and end (about 45 ms) and printing
+// the rows (15 ms).
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
