@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QMenu>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -191,6 +192,27 @@ TEST_F(TForm1CommandsTest, TheMailboxSelectionEndsWhenTheFocusLeavesTheListExcep
   EXPECT_FALSE(boxes->selectionModel()->hasSelection());
   EXPECT_FALSE(remove->isEnabled());
   EXPECT_FALSE(form->findChild<QToolButton*>("BitBtn6")->isEnabled());
+}
+
+TEST_F(TForm1CommandsTest, TheCloseBoxAsksThroughItsMenuAndShiftEscDoesNothingWithoutALock) {
+  QMenu* closeMenu = nullptr;
+  for (QMenu* m : form->findChildren<QMenu*>())
+    for (QAction* a : m->actions())
+      if (a->objectName() == "Quitter2") closeMenu = m;
+  ASSERT_NE(closeMenu, nullptr);
+
+  EXPECT_FALSE(form->close());  // no Alt held: nothing closes, the menu asks
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(closeMenu->isVisible());
+  closeMenu->hide();
+
+  auto* lock = form->findChild<QAction*>("ReduireavecMotdePasse1");
+  ASSERT_NE(lock, nullptr);
+  EXPECT_FALSE(lock->isEnabled());
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Escape, Qt::ShiftModifier);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_FALSE(form->isMinimized());
 }
 
 }  // namespace
