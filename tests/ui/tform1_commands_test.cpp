@@ -15,6 +15,7 @@
 #include "app/key_state.h"
 #include "tests/support/temp_dir.h"
 #include "ui/main_window/tform1.h"
+#include "ui/tray/tray_state.h"
 
 namespace mobrelle {
 namespace {
@@ -213,6 +214,15 @@ TEST_F(TForm1CommandsTest, TheCloseBoxAsksThroughItsMenuAndShiftEscDoesNothingWi
   QTest::keyClick(list, Qt::Key_Escape, Qt::ShiftModifier);
   EXPECT_TRUE(form->isVisible());
   EXPECT_FALSE(form->isMinimized());
+}
+
+TEST_F(TForm1CommandsTest, ActivatingTheWindowStopsTheNewMailAnimation) {
+  AddRow("a@x.test", "Bonjour");
+  ASSERT_TRUE(form->TrayStates()->TrayAfterCheck(0));  // new mail: the icon animates
+  ASSERT_TRUE(form->TrayStates()->State().Animating);
+  QEvent activation(QEvent::ActivationChange);
+  QApplication::sendEvent(form.get(), &activation);
+  EXPECT_FALSE(form->TrayStates()->State().Animating);
 }
 
 }  // namespace

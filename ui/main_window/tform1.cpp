@@ -321,6 +321,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
+  // Coming to the window (or leaving it) acknowledges new mail: the icon stops calling.
+  if (event->type() == QEvent::ActivationChange && created_ && trayState_) trayState_->TrayRefresh();
   if (event->type() == QEvent::WindowStateChange && isMinimized() && TrayUsable()) {
     // Minimised windows go to the tray.
     QTimer::singleShot(0, this, &QWidget::hide);
