@@ -339,7 +339,12 @@ bool TSyncPop3Cli::HandleBufferedLines() {
   QPointer<TSyncPop3Cli> self(this);
   const QTcpSocket* s = socket_;
   std::string line;
+  bool first = true;
   while (buffer_.NextLine(line)) {
+    // The silence limit starts again with every line; the lines of one read came at one moment,
+    // so the clock is read once for them.
+    if (first) wait_.Rearm();
+    first = false;
     HandleLine(std::move(line));
     // A handler may have closed the session, started a new one, or deleted us.
     if (!self || socket_ != s) return false;
@@ -450,7 +455,6 @@ void TSyncPop3Cli::Complete(int result) {
 // ---- replies ----
 
 void TSyncPop3Cli::HandleLine(std::string line) {
-  wait_.Rearm();  // the silence limit starts again with every line
   lastResponse_ = line;
   if (OnDisplay) {
     QPointer<TSyncPop3Cli> self(this);
