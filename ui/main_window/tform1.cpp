@@ -137,6 +137,8 @@ TForm1::~TForm1() {
   // Timers and sessions go with the accounts; nothing may be polled while the window is torn down.
   BusyLock::SetForGood();
   delete startTimer_;
+  // The window's base parts still move the focus while they go; this part is gone by then.
+  disconnect(qApp, &QApplication::focusChanged, this, nullptr);
 }
 
 bool TForm1::TrayUsable() const { return tray_ && mobrelle::TrayIcon::Available(); }
