@@ -69,10 +69,30 @@ unsigned char UnicodeToCp1252(char32_t cp, unsigned char fallback) {
   return fallback;
 }
 
+namespace {
+// Where the run of plain ASCII that starts at `from` ends: most header text is nothing else, and
+// such a run is the same bytes in both encodings.
+size_t AsciiRunEnd(std::string_view text, size_t from) {
+  while (from < text.size() && static_cast<unsigned char>(text[from]) < 0x80) ++from;
+  return from;
+}
+}  // namespace
+
+void AppendCp1252AsUtf8(std::string& out, std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t end = AsciiRunEnd(text, i);
+    out.append(text.data() + i, end - i);
+    if (end == text.size()) break;
+    AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(text[end])));
+    i = end + 1;
+  }
+}
+
 std::string Cp1252ToUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 8);
-  for (char c : text) AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(c)));
+  AppendCp1252AsUtf8(out, text);
   return out;
 }
 
@@ -82,12 +102,12 @@ std::string Utf8ToCp1252(std::string_view utf8, unsigned char fallback) {
   size_t i = 0;
   const size_t n = utf8.size();
   while (i < n) {
-    const auto b0 = static_cast<unsigned char>(utf8[i]);
-    if (b0 < 0x80) {
-      out += static_cast<char>(b0);
-      ++i;
+    if (const size_t end = AsciiRunEnd(utf8, i); end > i) {
+      out.append(utf8.data() + i, end - i);
+      i = end;
       continue;
     }
+    const auto b0 = static_cast<unsigned char>(utf8[i]);
     int len = 0;
     char32_t cp = 0;
     if ((b0 & 0xE0) == 0xC0) {

@@ -24,6 +24,8 @@ char32_t Cp1252ToUnicode(unsigned char c);
 unsigned char UnicodeToCp1252(char32_t cp, unsigned char fallback = '?');
 
 std::string Cp1252ToUtf8(std::string_view text);
+// The same, appended to `out` (no string of its own for each piece of a longer text).
+void AppendCp1252AsUtf8(std::string& out, std::string_view text);
 // One code point in UTF-8; one that Unicode does not allow becomes U+FFFD.
 void AppendUtf8(std::string& out, char32_t cp);
 // Invalid UTF-8 sequences and characters outside the code page become `fallback`.

@@ -20,10 +20,16 @@ namespace mobrelle {
 namespace {
 
 // Tabs and line breaks inside a field would split the line for a script.
+void AppendField(std::string& line, const std::string& cp1252) {
+  const size_t from = line.size();
+  AppendCp1252AsUtf8(line, cp1252);
+  for (size_t i = from; i < line.size(); ++i)
+    if (line[i] == '\t' || line[i] == '\r' || line[i] == '\n') line[i] = ' ';
+}
+
 std::string Field(const std::string& cp1252) {
-  std::string out = Cp1252ToUtf8(cp1252);
-  for (char& c : out)
-    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+  std::string out;
+  AppendField(out, cp1252);
   return out;
 }
 
@@ -61,11 +67,18 @@ int RunHeadlessCheck(const QString& folder, bool severalInstances, std::ostream&
     CheckCycle cycle(core, view, rows);
     for (int k = 0; k < core.Mailboxes.Count(); ++k) cycle.Timer1Timer(CheckSender::CheckAll, k);
 
+    // One write per row: the stream's own work per piece cost more than the converting.
+    std::string line;
     for (int r = 0; r < rows.Count(); ++r) {
       const MessageRow& row = rows.Row(r);
-      out << Field(row.Number);
-      for (const std::string& sub : row.SubItems) out << '\t' << Field(sub);
-      out << '\n';
+      line.clear();
+      AppendField(line, row.Number);
+      for (const std::string& sub : row.SubItems) {
+        line += '\t';
+        AppendField(line, sub);
+      }
+      line += '\n';
+      out.write(line.data(), static_cast<std::streamsize>(line.size()));
     }
     int failed = 0;
     for (int k = 0; k < core.Mailboxes.Count(); ++k) {

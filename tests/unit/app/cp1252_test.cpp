@@ -20,6 +20,9 @@ TEST(Cp1252, EveryByteSurvivesTheRoundTripThroughUtf8) {
   for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
   EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all);
   EXPECT_EQ(Cp1252ToUtf8("\x80\xB6\xE9"), "\xE2\x82\xAC\xC2\xB6\xC3\xA9");  // € ¶ é
+  // Plain runs between the others, at either end.
+  EXPECT_EQ(Cp1252ToUtf8("ab\xE9t\xE9 \x80"), "ab\xC3\xA9t\xC3\xA9 \xE2\x82\xAC");
+  EXPECT_EQ(Utf8ToCp1252("ab\xC3\xA9t\xC3\xA9 \xE2\x82\xAC!"), "ab\xE9t\xE9 \x80!");
 }
 
 TEST(Cp1252, CharactersOutsideTheCodePageAndBadUtf8BecomeTheFallback) {
