@@ -9,6 +9,10 @@ TextTranslator& Translator() {
   static TextTranslator translator;
   return translator;
 }
+int& Generation() {
+  static int generation = 0;
+  return generation;
+}
 }  // namespace
 
 std::string TxtUtf8(int id) {
@@ -20,6 +24,11 @@ std::string TxtUtf8(int id) {
 
 std::string Txt(int id) { return Utf8ToCp1252(TxtUtf8(id)); }
 
-void SetTextTranslator(TextTranslator translator) { Translator() = std::move(translator); }
+void SetTextTranslator(TextTranslator translator) {
+  Translator() = std::move(translator);
+  ++Generation();
+}
+
+int TextGeneration() { return Generation(); }
 
 }  // namespace mobrelle

@@ -15,5 +15,7 @@ std::string TxtUtf8(int id);
 // the number and the French UTF-8 text and returns UTF-8. An empty function restores French.
 using TextTranslator = std::function<std::string(int id, const char* frenchUtf8)>;
 void SetTextTranslator(TextTranslator translator);
+// Changes whenever the texts may have: lets a caller keep what it derived from a text until then.
+int TextGeneration();
 
 }  // namespace mobrelle

@@ -1,6 +1,6 @@
 #include "polling/headers/mail_date.h"
 
-#include <cstdio>
+#include <array>
 #include <vector>
 
 #include "app/core/cp1252.h"
@@ -15,9 +15,15 @@ ShortDateFormat& CurrentFormat() {
   return format;
 }
 
+// dd/mm/yyyy, built by hand: formatting a number through the C library costs far more.
 std::string DefaultShortDate(int year, int month, int day) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d/%02d/%04d", day, month, year);
+  std::string text = "00/00/0000";
+  auto put = [&text](size_t at, int value, int digits) {
+    for (int k = digits - 1; k >= 0; --k, value /= 10) text[at + static_cast<size_t>(k)] = static_cast<char>('0' + value % 10);
+  };
+  put(0, day, 2);
+  put(3, month, 2);
+  put(6, year, 4);
   return text;
 }
 
@@ -31,16 +37,29 @@ bool ReadNumber(std::string_view field, int& value) {
   return true;
 }
 
-// 1 to 12 by the month names of the text table ("Jan" to "Dec"), 0 when unknown.
+// 1 to 12 by the month names of the text table ("Jan" to "Dec"), 0 when unknown. The names are
+// split once per language rather than for every message.
 int MonthNumber(std::string_view name) {
-  const std::string names = Txt(1002);
-  size_t start = 0;
-  for (int month = 1; month <= 12 && start <= names.size(); ++month) {
-    size_t end = names.find("\r\n", start);
-    if (end == std::string::npos) end = names.size();
-    if (SameText(std::string_view(names).substr(start, end - start), name)) return month;
-    start = end + 2;
+  struct Names {
+    int generation = -1;
+    std::array<std::string, 12> month;
+  };
+  thread_local Names names;
+  if (names.generation != TextGeneration()) {
+    const std::string table = Txt(1002);
+    size_t start = 0;
+    for (std::string& month : names.month) {
+      month.clear();
+      if (start > table.size()) continue;
+      size_t end = table.find("\r\n", start);
+      if (end == std::string::npos) end = table.size();
+      month = table.substr(start, end - start);
+      start = end + 2;
+    }
+    names.generation = TextGeneration();
   }
+  for (int month = 1; month <= 12; ++month)
+    if (SameText(names.month[static_cast<size_t>(month - 1)], name)) return month;
   return 0;
 }
 
@@ -80,7 +99,10 @@ std::string FormatMailDate(std::string_view text) {
   if (year < 1 || year > 9999 || day < 1 || day > DaysInMonth(year, month)) return {};
 
   const ShortDateFormat& format = CurrentFormat();
-  return (format ? format(year, month, day) : DefaultShortDate(year, month, day)) + " " + std::string(time);
+  std::string out = format ? format(year, month, day) : DefaultShortDate(year, month, day);
+  out += ' ';
+  out.append(time);
+  return out;
 }
 
 }  // namespace mobrelle

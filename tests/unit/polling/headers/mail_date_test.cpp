@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/core/texts.h"
+
 namespace mobrelle {
 namespace {
 
@@ -18,6 +20,7 @@ TEST(MailDate, DayMonthYearAndTime) {
       {"1 Jan 05 10:00", "01/01/2005 10:00"},
       {"1 Jan 49 10:00", "01/01/2049 10:00"},
       {"1 Jan 50 10:00", "01/01/1950 10:00"},
+      {"7 Dec 999 10:00", "07/12/0999 10:00"},
       {"Tue, 29 Feb 2000 10:00,x", "29/02/2000 10:00"},
       {"Tue 15 Nov 1994", ""},  // no comma: "Tue" is read as the day
       {"30 Feb 2001 10:00:00", ""},
@@ -37,6 +40,19 @@ TEST(MailDate, TheDesktopsShortDateForm) {
   EXPECT_EQ(FormatMailDate("15 Nov 1994 08:12:31"), "1994-11-15 08:12:31");
   SetShortDateFormat({});
   EXPECT_EQ(FormatMailDate("15 Nov 1994 08:12:31"), "15/11/1994 08:12:31");
+}
+
+// The month names are the language's: once it changes, the new names are the ones read.
+TEST(MailDate, MonthNamesFollowTheLanguage) {
+  EXPECT_EQ(FormatMailDate("2 Feb 2026 10:00"), "02/02/2026 10:00");
+  SetTextTranslator([](int id, const char* fr) {
+    return id == 1002 ? std::string("Janv\r\nFevr\r\nMars\r\nAvr\r\nMai\r\nJuin\r\nJuil\r\nAout\r\nSept\r\nOct\r\nNov\r\nDec")
+                      : std::string(fr);
+  });
+  EXPECT_EQ(FormatMailDate("2 Fevr 2026 10:00"), "02/02/2026 10:00");
+  EXPECT_EQ(FormatMailDate("2 Feb 2026 10:00"), "");
+  SetTextTranslator({});
+  EXPECT_EQ(FormatMailDate("2 Feb 2026 10:00"), "02/02/2026 10:00");
 }
 
 }  // namespace
