@@ -5,7 +5,6 @@
 #include <QTime>
 #include <algorithm>
 #include <cstdlib>
-#include <set>
 #include <unordered_set>
 #include <vector>
 
@@ -43,11 +42,11 @@ struct CheckCycle::Check {
   QPointer<TSyncPop3Cli> client;
   std::string name;
   int deleted = 0;
-  int rowsBefore = 0;                // rows of the list when the check was asked for
+  int rowsBefore = 0;                    // rows of the list when the check was asked for
   std::unordered_set<std::string> seen;  // unique ids met in this check
-  std::set<uint64_t> added;          // rows this check listed: never taken for known ones
-  HeaderBuffer header;               // of its own: a nested check must not write into it
-  int Row() const;                   // the mailbox's row now, or -1 when it is gone
+  std::unordered_set<uint64_t> added;    // rows this check listed: never taken for known ones
+  HeaderBuffer header;                   // of its own: a nested check must not write into it
+  int Row() const;                       // the mailbox's row now, or -1 when it is gone
   AppCore* core = nullptr;
 };
 
@@ -224,7 +223,9 @@ void CheckCycle::MessageLoop(Check& c) {
   if (const int r = c.Row(); r >= 0) core_.Mailboxes.SetMessageCount(r, n);
   if (n > 0) {
     // Sized once for what the server announced (within reason: the count is the server's word).
-    c.seen.reserve(static_cast<size_t>(std::min(n, 100000)));
+    const auto expected = static_cast<size_t>(std::min(n, MessageListModel::kReserveAtMost));
+    c.seen.reserve(expected);
+    c.added.reserve(expected);
     rows_.Reserve(n);
   }
 
@@ -280,18 +281,18 @@ bool CheckCycle::JudgeOrList(Check& c, int i) {
 
   TMimeDecode decoder;
   decoder.DecodeBytes(c.header.Bytes());
-  const MessageTexts texts = DeriveMessageTexts(decoder);
+  MessageTexts texts = DeriveMessageTexts(decoder);
   cl->MsgNum = i;
   cl->ListSync();
   if (!c.client) return false;
 
   MessageInputs msg;
-  msg.Sender = texts.sender;
-  msg.Subject = texts.subjectForFilters;
-  msg.To = texts.toForFilters;
-  msg.Cc = texts.cc;
+  msg.Sender = std::move(texts.sender);
+  msg.Subject = std::move(texts.subjectForFilters);
+  msg.To = std::move(texts.toForFilters);
+  msg.Cc = std::move(texts.cc);
   msg.Size = cl->MsgSize() > 0 ? static_cast<uint64_t>(cl->MsgSize()) : 0;
-  msg.Date = texts.date;
+  msg.Date = std::move(texts.date);
   msg.RawSubject = decoder.HdrSubject();
   msg.Uidl = cl->MsgUidl();
 
@@ -328,25 +329,26 @@ bool CheckCycle::JudgeOrList(Check& c, int i) {
   // A rejected message whose deletion did not take is left for the next check, which deletes it.
   if (out.Rejected) return true;
 
+  // The texts are not needed any more: they move into the row instead of being copied.
   const Judgement& j = out.Verdict;
   NewMessageRow row2;
   row2.Number = i - c.deleted;
-  row2.Sender = texts.sender;
-  row2.Subject = texts.subject;
-  row2.Date = texts.date;
+  row2.Sender = std::move(msg.Sender);
+  row2.Subject = std::move(texts.subject);
+  row2.Date = std::move(msg.Date);
   row2.Size = msg.Size;
   row2.Mailbox = c.name;
-  row2.ContentType = texts.contentType;
-  row2.Uidl = msg.Uidl;
-  row2.To = texts.to;
-  row2.Cc = texts.cc;
+  row2.ContentType = std::move(texts.contentType);
+  row2.Uidl = std::move(msg.Uidl);
+  row2.To = std::move(texts.to);
+  row2.Cc = std::move(msg.Cc);
   row2.Client = cl;
   row2.SenderNote = j.SenderNote;
   row2.SubjectNote = j.SubjectNote;
   row2.ToNote = j.ToNote;
   row2.CcNote = j.CcNote;
   row2.Keep = out.Icon;
-  c.added.insert(rows_.AddRow(row2));
+  c.added.insert(rows_.AddRow(std::move(row2)));
   return true;
 }
 

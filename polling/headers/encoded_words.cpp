@@ -27,6 +27,14 @@ std::string FirstPass(std::string_view t) {
   size_t i = 0;
   const size_t n = t.size();
   while (i < n) {
+    // Plain text goes over in one piece up to the next byte that may matter.
+    size_t plain = i;
+    while (plain < n && t[plain] != '=' && t[plain] != '?' && t[plain] != ' ') ++plain;
+    if (plain > i) {
+      out.append(t.data() + i, plain - i);
+      i = plain;
+      continue;
+    }
     const char c = t[i];
     if (c == '=' && i + 1 < n && t[i + 1] == '?') {
       const size_t q1 = t.find('?', i + 2);

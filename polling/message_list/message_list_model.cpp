@@ -30,28 +30,27 @@ MessageRowLook RowLook(int index, const std::string& rowMailbox, const std::stri
 MessageListModel::MessageListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void MessageListModel::Reserve(int more) {
-  constexpr int kAtMost = 100000;
   if (more <= 0) return;
-  const size_t want = rows_.size() + static_cast<size_t>(std::min(more, kAtMost));
+  const size_t want = rows_.size() + static_cast<size_t>(std::min(more, kReserveAtMost));
   rows_.reserve(want);
   byUidl_.reserve(want);
 }
 
-uint64_t MessageListModel::AddRow(const NewMessageRow& m) {
+uint64_t MessageListModel::AddRow(NewMessageRow m) {
   MessageRow r;
   r.Id = nextId_++;
   r.Number = std::to_string(m.Number);
-  r.SubItems[kSender] = m.Sender + m.SenderNote;
-  r.SubItems[kSubject] = m.Subject + m.SubjectNote;
-  r.SubItems[kDate] = m.Date;
+  r.SubItems[kSender] = std::move(m.Sender += m.SenderNote);
+  r.SubItems[kSubject] = std::move(m.Subject += m.SubjectNote);
+  r.SubItems[kDate] = std::move(m.Date);
   r.SubItems[kSize] = FormatSize(m.Size, '.');
-  r.SubItems[kMailbox] = m.Mailbox;
-  r.SubItems[kContentType] = m.ContentType;
-  r.SubItems[kUidl] = m.Uidl;
-  r.SubItems[kTo] = m.To + m.ToNote;
-  r.SubItems[kCc] = m.Cc + m.CcNote;
+  r.SubItems[kMailbox] = std::move(m.Mailbox);
+  r.SubItems[kUidl] = std::move(m.Uidl);
+  r.SubItems[kTo] = std::move(m.To += m.ToNote);
+  r.SubItems[kCc] = std::move(m.Cc += m.CcNote);
   r.Client = m.Client;
   r.Icon = NewRowIcon(m.ContentType, m.Keep);
+  r.SubItems[kContentType] = std::move(m.ContentType);
   const int at = Count();
   const uint64_t id = r.Id;
   byUidl_.emplace(r.Uidl(), id);
@@ -73,7 +72,7 @@ int MessageListModel::IndexOf(uint64_t id) const {
 }
 
 int MessageListModel::FindKnownRow(const std::string& uidl, const TSyncPop3Cli* client,
-                                   const std::set<uint64_t>& skip) const {
+                                   const std::unordered_set<uint64_t>& skip) const {
   int first = -1;
   const auto [from, to] = byUidl_.equal_range(uidl);
   for (auto it = from; it != to; ++it) {

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <set>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -57,12 +56,14 @@ class MessageListModel : public QAbstractTableModel {
   explicit MessageListModel(QObject* parent = nullptr);
 
   // Appends the row whatever the sort order and returns its id.
-  uint64_t AddRow(const NewMessageRow& m);
+  uint64_t AddRow(NewMessageRow m);
 
   int Count() const { return static_cast<int>(rows_.size()); }
   // Room for `more` rows to come (a check that knows how many messages wait), so the rows are not
   // moved again and again while they arrive. Capped: the number comes from a server.
   void Reserve(int more);
+  // What a count announced by a server may reserve at most: the number is the server's word.
+  static constexpr int kReserveAtMost = 100000;
   const MessageRow& Row(int index) const { return rows_.at(static_cast<size_t>(index)); }
   // The current index of the row with that id, or -1 when it has left the list.
   int IndexOf(uint64_t id) const;
@@ -72,7 +73,7 @@ class MessageListModel : public QAbstractTableModel {
   int FindKnown(const std::string& uidl, const TSyncPop3Cli* client, int limit) const;
   // The first row in list order whose UIDL is `uidl` and whose mailbox is `client`, leaving out
   // the rows in `skip`; -1 if none. Costs the rows of that UIDL, not the whole list.
-  int FindKnownRow(const std::string& uidl, const TSyncPop3Cli* client, const std::set<uint64_t>& skip) const;
+  int FindKnownRow(const std::string& uidl, const TSyncPop3Cli* client, const std::unordered_set<uint64_t>& skip) const;
   void SetNumber(int index, int number);
   // Removes the rows of `client`'s mailbox whose UIDL is not in `seen`.
   void RemoveVanished(const TSyncPop3Cli* client, const std::unordered_set<std::string>& seen);
