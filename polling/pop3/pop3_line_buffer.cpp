@@ -32,14 +32,19 @@ bool Pop3LineBuffer::NextLine(std::string& line) {
   const size_t held = Held();
   // A CR at the very end may still get its LF with the next read: rescan from it.
   size_t i = scanned_ > 0 ? scanned_ - 1 : 0;
-  for (; i + 1 < held; ++i) {
-    if (buf_[start_ + i] == '\r' && buf_[start_ + i + 1] == '\n') {
-      line.assign(buf_.data() + start_, i);
+  const char* base = buf_.data() + start_;
+  while (i + 1 < held) {
+    const void* cr = std::memchr(base + i, '\r', held - 1 - i);
+    if (!cr) break;
+    i = static_cast<size_t>(static_cast<const char*>(cr) - base);
+    if (base[i + 1] == '\n') {
+      line.assign(base, i);
       start_ += i + 2;
       scanned_ = 0;
       if (start_ == end_) start_ = end_ = 0;
       return true;
     }
+    ++i;
   }
   scanned_ = held;
   if (held >= kPiece) {

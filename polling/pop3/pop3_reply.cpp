@@ -62,10 +62,17 @@ std::string ApopTimestamp(std::string_view greeting) {
   return std::string(greeting.substr(open, close - open + 1));
 }
 
-MultiLineKind UnstuffLine(std::string& line) {
+MultiLineKind UnstuffLine(std::string_view& line) {
   if (line == ".") return MultiLineKind::End;
-  if (line.size() > 1 && line[0] == '.' && line[1] == '.') line.erase(0, 1);
+  if (line.size() > 1 && line[0] == '.' && line[1] == '.') line.remove_prefix(1);
   return MultiLineKind::Line;
+}
+
+MultiLineKind UnstuffLine(std::string& line) {
+  std::string_view view = line;
+  const MultiLineKind kind = UnstuffLine(view);
+  if (view.size() < line.size()) line.erase(0, 1);
+  return kind;
 }
 
 std::string TraceOfCommand(std::string_view command) {

@@ -37,6 +37,8 @@ std::string ApopTimestamp(std::string_view greeting);
 // returned as the message holds it (a leading doubled dot loses one dot).
 enum class MultiLineKind { Line, End };
 MultiLineKind UnstuffLine(std::string& line);
+// The same on a view of the line, which then views the unstuffed text.
+MultiLineKind UnstuffLine(std::string_view& line);
 
 // A command as the trace may show it: the password of PASS and the digest of APOP are masked.
 std::string TraceOfCommand(std::string_view command);

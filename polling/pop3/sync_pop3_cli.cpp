@@ -345,7 +345,7 @@ bool TSyncPop3Cli::HandleBufferedLines() {
     // so the clock is read once for them.
     if (first) wait_.Rearm();
     first = false;
-    HandleLine(std::move(line));
+    HandleLine(line);
     // A handler may have closed the session, started a new one, or deleted us.
     if (!self || socket_ != s) return false;
   }
@@ -454,7 +454,7 @@ void TSyncPop3Cli::Complete(int result) {
 
 // ---- replies ----
 
-void TSyncPop3Cli::HandleLine(std::string line) {
+void TSyncPop3Cli::HandleLine(const std::string& line) {
   lastResponse_ = line;
   if (OnDisplay) {
     QPointer<TSyncPop3Cli> self(this);
@@ -480,7 +480,7 @@ void TSyncPop3Cli::HandleLine(std::string line) {
       return;
     case pop3WaitingResponse:
       if (multiLine_)
-        HandleMessageLine(std::move(line));
+        HandleMessageLine(line);
       else
         HandleReply(line);
       return;
@@ -534,8 +534,9 @@ void TSyncPop3Cli::HandleReply(const std::string& line) {
   Complete(0);
 }
 
-void TSyncPop3Cli::HandleMessageLine(std::string line) {
-  if (UnstuffLine(line) == MultiLineKind::End) {
+void TSyncPop3Cli::HandleMessageLine(const std::string& line) {
+  std::string_view text = line;
+  if (UnstuffLine(text) == MultiLineKind::End) {
     QPointer<TSyncPop3Cli> self(this);
     if (OnMessageEnd) OnMessageEnd(this);
     if (!self || !requestPending_) return;
@@ -543,7 +544,8 @@ void TSyncPop3Cli::HandleMessageLine(std::string line) {
     Complete(0);
     return;
   }
-  lastResponse_ = std::move(line);
+  // Assigned rather than moved in: both strings keep their room for the next line.
+  lastResponse_.assign(text);
   if (OnMessageLine) OnMessageLine(this);
 }
 

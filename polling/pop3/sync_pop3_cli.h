@@ -134,9 +134,9 @@ class TSyncPop3Cli : public QObject {
   void OnSocketError();
   void OnReadyRead();
   void OnSocketClosed();
-  void HandleLine(std::string line);
+  void HandleLine(const std::string& line);
   void HandleReply(const std::string& line);
-  void HandleMessageLine(std::string line);
+  void HandleMessageLine(const std::string& line);
   void Complete(int result);
   void ConnectionClosed();
 
