@@ -127,4 +127,21 @@ TEST_F(ProgramTest, AnalyseListsTheAttachmentsWithoutADisplay) {
   EXPECT_FALSE(p.readAllStandardError().isEmpty());
 }
 
+// The command hands the window over to the window program beside it; without that program it says
+// so and fails, rather than doing nothing.
+TEST_F(ProgramTest, WithoutTheWindowProgramBesideItTheCommandSaysSo) {
+  const QString alone = QString::fromStdString(home.File("mobrelle"));
+  ASSERT_TRUE(QFile::copy(kProgram, alone));
+  QProcess p;
+  p.start(alone, {"--home", QString::fromStdString(home.Path())});
+  ASSERT_TRUE(p.waitForFinished(10000));
+  EXPECT_EQ(p.exitCode(), 1);
+  EXPECT_TRUE(p.readAllStandardError().contains("mobrelle-window")) << "no word of the missing program";
+  // What needs no window still works alone.
+  p.start(alone, {"--version"});
+  ASSERT_TRUE(p.waitForFinished(10000));
+  EXPECT_EQ(p.exitCode(), 0);
+  EXPECT_TRUE(p.readAllStandardOutput().startsWith("Mobrelle V"));
+}
+
 }  // namespace
