@@ -68,13 +68,6 @@ MultiLineKind UnstuffLine(std::string_view& line) {
   return MultiLineKind::Line;
 }
 
-MultiLineKind UnstuffLine(std::string& line) {
-  std::string_view view = line;
-  const MultiLineKind kind = UnstuffLine(view);
-  if (view.size() < line.size()) line.erase(0, 1);
-  return kind;
-}
-
 std::string TraceOfCommand(std::string_view command) {
   auto startsWith = [&](std::string_view word) {
     if (command.size() < word.size()) return false;

@@ -34,10 +34,9 @@ Pop3Uid ExtractUid(std::string_view line);
 std::string ApopTimestamp(std::string_view greeting);
 
 // One line of a TOP or RETR reply. `End` is the lone "." that closes the reply; otherwise the line is
-// returned as the message holds it (a leading doubled dot loses one dot).
+// returned as the message holds it (a leading doubled dot loses one dot): `line` is a view of the
+// reply's line and is left viewing the unstuffed text.
 enum class MultiLineKind { Line, End };
-MultiLineKind UnstuffLine(std::string& line);
-// The same on a view of the line, which then views the unstuffed text.
 MultiLineKind UnstuffLine(std::string_view& line);
 
 // A command as the trace may show it: the password of PASS and the digest of APOP are masked.

@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const std::string ts = ApopTimestamp(line);
       if (!ts.empty() && (ts.front() != '<' || ts.back() != '>')) std::abort();
       (void)TraceOfCommand(line);
-      std::string copy = line;
-      if (UnstuffLine(copy) == MultiLineKind::Line && copy.size() + 1 < line.size()) std::abort();
+      std::string_view unstuffed = line;
+      if (UnstuffLine(unstuffed) == MultiLineKind::Line && unstuffed.size() + 1 < line.size()) std::abort();
     }
   }
   return 0;

@@ -59,9 +59,10 @@ TEST(Pop3Reply, DotRulesOfMultiLineReplies) {
       {"text", "text", MultiLineKind::Line},
       {"", "", MultiLineKind::Line},
   };
-  for (Case c : cases) {
-    EXPECT_EQ(UnstuffLine(c.in), c.kind) << c.out;
-    EXPECT_EQ(c.in, c.out);
+  for (const Case& c : cases) {
+    std::string_view line = c.in;
+    EXPECT_EQ(UnstuffLine(line), c.kind) << c.out;
+    EXPECT_EQ(line, c.out);
   }
 }
 
