@@ -19,7 +19,8 @@ ShortDateFormat& CurrentFormat() {
 std::string DefaultShortDate(int year, int month, int day) {
   std::string text = "00/00/0000";
   auto put = [&text](size_t at, int value, int digits) {
-    for (int k = digits - 1; k >= 0; --k, value /= 10) text[at + static_cast<size_t>(k)] = static_cast<char>('0' + value % 10);
+    for (int k = digits - 1; k >= 0; --k, value /= 10)
+      text[at + static_cast<size_t>(k)] = static_cast<char>('0' + value % 10);
   };
   put(0, day, 2);
   put(3, month, 2);
@@ -43,22 +44,21 @@ int MonthNumber(std::string_view name) {
   struct Names {
     int generation = -1;
     std::array<std::string, 12> month;
+    int count = 0;  // a table that names fewer months leaves the others unknown
   };
   thread_local Names names;
   if (names.generation != TextGeneration()) {
     const std::string table = Txt(1002);
-    size_t start = 0;
-    for (std::string& month : names.month) {
-      month.clear();
-      if (start > table.size()) continue;
+    names.count = 0;
+    for (size_t start = 0; names.count < 12 && start <= table.size(); ++names.count) {
       size_t end = table.find("\r\n", start);
       if (end == std::string::npos) end = table.size();
-      month = table.substr(start, end - start);
+      names.month[static_cast<size_t>(names.count)] = table.substr(start, end - start);
       start = end + 2;
     }
     names.generation = TextGeneration();
   }
-  for (int month = 1; month <= 12; ++month)
+  for (int month = 1; month <= names.count; ++month)
     if (SameText(names.month[static_cast<size_t>(month - 1)], name)) return month;
   return 0;
 }

@@ -51,6 +51,13 @@ TEST(MailDate, MonthNamesFollowTheLanguage) {
   });
   EXPECT_EQ(FormatMailDate("2 Fevr 2026 10:00"), "02/02/2026 10:00");
   EXPECT_EQ(FormatMailDate("2 Feb 2026 10:00"), "");
+  // A table that names fewer months leaves the others unknown: an empty month is no month.
+  SetTextTranslator([](int id, const char* fr) {
+    return id == 1002 ? std::string("Jan\r\nFeb\r\nMar\r\nApr\r\nMay\r\nJun\r\nJul\r\nAug\r\nSep\r\nOct\r\nNov")
+                      : std::string(fr);
+  });
+  EXPECT_EQ(FormatMailDate("2 Nov 2026 10:00"), "02/11/2026 10:00");
+  EXPECT_EQ(FormatMailDate("2  2026 10:00"), "");
   SetTextTranslator({});
   EXPECT_EQ(FormatMailDate("2 Feb 2026 10:00"), "02/02/2026 10:00");
 }
