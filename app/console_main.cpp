@@ -1,7 +1,7 @@
 // The program as a command: what needs no window (--check, --analyse, --version, --help) runs here,
 // in a process that loads no graphics, sound or widget library; for the window it hands over to the
-// window program beside it, with the same arguments. Loading those libraries took about two thirds
-// of the start of "mobrelle --check", which scripts and status bars run again and again.
+// window program beside it, with the same arguments. Loading those libraries was half of the start
+// of "mobrelle --check", which scripts and status bars run again and again.
 
 #include <unistd.h>
 

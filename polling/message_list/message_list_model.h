@@ -73,7 +73,8 @@ class MessageListModel : public QAbstractTableModel {
   int FindKnown(const std::string& uidl, const TSyncPop3Cli* client, int limit) const;
   // The first row in list order whose UIDL is `uidl` and whose mailbox is `client`, leaving out
   // the rows in `skip`; -1 if none. Costs the rows of that UIDL, not the whole list.
-  int FindKnownRow(const std::string& uidl, const TSyncPop3Cli* client, const std::unordered_set<uint64_t>& skip) const;
+  int FindKnownRow(const std::string& uidl, const TSyncPop3Cli* client,
+                   const std::unordered_set<uint64_t>& skip) const;
   void SetNumber(int index, int number);
   // Removes the rows of `client`'s mailbox whose UIDL is not in `seen`.
   void RemoveVanished(const TSyncPop3Cli* client, const std::unordered_set<std::string>& seen);
